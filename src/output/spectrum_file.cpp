@@ -1,0 +1,1 @@
+#include "output/spectrum_file.h"

@@ -1,0 +1,16 @@
+// The Fourier amplitude spectra, written to "amp3.csv".
+#pragma once
+
+#include "run/console.h"
+#include "run/state.h"
+
+namespace smproc {
+
+// |b| without intermediate overflow: the larger part times
+// sqrt(1 + (smaller/larger)^2), the larger alone when the smaller adds nothing.
+double modulus(Bin b);
+
+// Announces and writes "amp3.csv": header, then bins 2..nom of fx1..fx3.
+void spectrum_file_step(const State& s, Console& con);
+
+}  // namespace smproc

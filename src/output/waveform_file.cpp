@@ -1,0 +1,1 @@
+#include "output/waveform_file.h"

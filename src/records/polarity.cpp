@@ -1,0 +1,1 @@
+#include "records/polarity.h"

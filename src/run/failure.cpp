@@ -1,0 +1,16 @@
+#include "run/failure.h"
+
+namespace smproc::textio {
+
+std::string report(const Failure& f) {
+  std::string r = f.context + ": " + f.reason + "\n";
+  r += "apparent state: unit " + std::to_string(f.unit) + " ";
+  r += f.name ? "named " + *f.name : std::string("(unnamed)");
+  r += "\n";
+  if (f.format) r += "last format: " + *f.format + "\n";
+  r += f.writing ? "lately writing sequential formatted external IO\n"
+                 : "lately reading sequential formatted external IO\n";
+  return r;
+}
+
+}  // namespace smproc::textio

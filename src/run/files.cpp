@@ -1,0 +1,1 @@
+#include "run/files.h"

@@ -1,0 +1,94 @@
+// Reading lines: list reads (free form) and formatted reads (by a format),
+// from the console or from a file. A CR directly before an LF is part of the
+// line end.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <variant>
+
+#include "run/failure.h"
+#include "run/format.h"
+
+namespace smproc::textio {
+
+class Output;
+
+// A connected input stream with a read-ahead buffer.
+class Input {
+ public:
+  static constexpr int line_end = -2;
+  static constexpr int end_of_file = -1;
+
+  // Takes ownership of fd unless it is standard input.
+  Input(int fd, int unit, std::optional<std::string> name);
+  // Reads from the given text instead of a descriptor (tests, fuzzing).
+  static Input from_text(std::string text, int unit, std::optional<std::string> name);
+  Input(Input&& other) noexcept;
+  Input& operator=(Input&&) = delete;
+  Input(const Input&) = delete;
+  ~Input();
+
+  // Output flushed before every statement, so a question is seen before the
+  // answer is awaited.
+  void tie(Output* out) { tie_ = out; }
+
+  // The next character, line_end or end_of_file.
+  int peek() {
+    if (pos_ < len_ && buf_[pos_] != '\r' && buf_[pos_] != '\n')
+      return static_cast<unsigned char>(buf_[pos_]);
+    return peek_slow();
+  }
+  void advance();  // past the character or line end that peek() shows
+
+  // Starts a statement: flushes the tied output, names the format for reports.
+  void begin_statement(std::string_view format);
+  // The last line was ended by the end of the input rather than a line feed.
+  bool ended_without_line_end() const { return ended_without_line_end_; }
+  // Passes over the rest of the current line and its line end. Returns false
+  // when the input ended first and something other than blanks and tabs
+  // stood before the end.
+  bool discard_line();
+
+  int unit() const { return unit_; }
+  const std::optional<std::string>& name() const { return name_; }
+  [[noreturn]] void fail(std::string context, std::string reason) const;
+
+ private:
+  int peek_slow();
+  bool fill(std::size_t keep);
+
+  int fd_;
+  int unit_;
+  std::optional<std::string> name_;
+  Output* tie_ = nullptr;
+  std::string buf_;
+  std::size_t pos_ = 0;
+  std::size_t len_ = 0;
+  bool eof_ = false;
+  bool ended_without_line_end_ = false;
+  std::string format_;
+};
+
+// A text item of a fixed length, blank-padded.
+struct TextItem {
+  std::string* value;
+  std::size_t length;
+};
+using ReadItem = std::variant<int*, double*, TextItem>;
+
+enum class ReadResult { ok, end_of_file };
+
+// One list read. With eof_ends set, the end of the input while a value is
+// awaited (or while the rest of a line holding more than blanks is passed
+// over) returns end_of_file instead of failing. A read with no items
+// consumes one line and never fails.
+ReadResult list_read(Input& in, std::span<const ReadItem> items, bool eof_ends = false);
+ReadResult list_read(Input& in, std::initializer_list<ReadItem> items, bool eof_ends = false);
+
+// One formatted read; fixed (F) items take double*, text (A) items TextItem.
+void formatted_read(Input& in, const Format& format, std::span<const ReadItem> items);
+void formatted_read(Input& in, const Format& format, std::initializer_list<ReadItem> items);
+
+}  // namespace smproc::textio

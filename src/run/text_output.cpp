@@ -1,0 +1,1 @@
+#include "run/text_output.h"

@@ -1,0 +1,68 @@
+// Writing lines: list writes (free form) and formatted writes (by a format),
+// to the console or to a file, with the renderings of the numbers.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "run/failure.h"
+#include "run/format.h"
+
+namespace smproc::textio {
+
+// A connected output stream. Lines are gathered in a buffer and handed to the
+// system in large writes; a file that was written is cut at close to exactly
+// what this run wrote, so an older, longer file keeps nothing of its own.
+class Output {
+ public:
+  // Takes ownership of fd unless it is standard output or standard error.
+  Output(int fd, int unit, std::optional<std::string> name, bool cut_at_close);
+  Output(Output&& other) noexcept;
+  Output& operator=(Output&&) = delete;
+  Output(const Output&) = delete;
+  ~Output();  // flushes and closes as best it can; never throws
+
+  void put(char c) { buf_.push_back(c); }
+  void put(std::string_view s) { buf_.append(s); }
+  void end_line();
+
+  // Marks the start of a statement whose format a failure report names.
+  void begin_statement(std::string_view format) { format_.assign(format); }
+
+  void flush();  // throws Failure when the system refuses the bytes
+  void close();  // flush, cut, close; throws Failure
+
+  int unit() const { return unit_; }
+  const std::optional<std::string>& name() const { return name_; }
+  [[noreturn]] void fail(std::string context, std::string reason) const;
+
+ private:
+  void release() noexcept;
+
+  int fd_;
+  int unit_;
+  std::optional<std::string> name_;
+  bool cut_at_close_;
+  std::string buf_;
+  std::string format_;
+  long long written_ = 0;
+};
+
+using WriteItem = std::variant<std::string_view, int, double>;
+
+// One list write: the items on one line (or more, when it wraps at 80).
+void list_write(Output& out, std::initializer_list<WriteItem> items);
+
+// One formatted write of double items by the format.
+void formatted_write(Output& out, const Format& format, std::span<const double> items);
+void formatted_write(Output& out, const Format& format, std::initializer_list<double> items);
+
+// Renderings, exposed for the tests.
+std::string list_double(double v);                 // e.g. "  0.00999999978"
+std::string fixed_field(double v, int w, int d);   // Fw.d
+std::string exponent_field(double v, int w, int d);  // Ew.d
+
+}  // namespace smproc::textio

@@ -1,0 +1,1 @@
+#include "spectral/frame.h"
