@@ -1,0 +1,90 @@
+#include "support/run_binary.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace smproc::testing {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+  std::string pattern = (fs::temp_directory_path() / "smproc-test-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(path_, ec);
+}
+
+void TempDir::write(const std::string& name, const std::string& content) const {
+  std::ofstream f(path_ / name, std::ios::binary);
+  f << content;
+}
+
+std::string TempDir::read(const std::string& name) const {
+  std::ifstream f(path_ / name, std::ios::binary);
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+bool TempDir::exists(const std::string& name) const { return fs::exists(path_ / name); }
+
+namespace {
+
+
+}  // namespace
+
+Outcome run_program(const std::string& program, const fs::path& dir, const std::string& input,
+                    const std::vector<std::string>& args) {
+  // Standard input, output and error go through files, so no pipe can stall.
+  TempDir io;
+  io.write("in", input);
+  pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    int in = open((io.path() / "in").c_str(), O_RDONLY);
+    int out = open((io.path() / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int err = open((io.path() / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out < 0 || err < 0 || chdir(dir.c_str()) != 0) _exit(127);
+    dup2(in, 0);
+    dup2(out, 1);
+    dup2(err, 2);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  int wstatus = 0;
+  waitpid(pid, &wstatus, 0);
+  Outcome o;
+  o.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+  o.out = io.read("out");
+  o.err = io.read("err");
+  return o;
+}
+
+Outcome run_smproc(const fs::path& dir, const std::string& input,
+                   const std::vector<std::string>& args) {
+  return run_program(SMPROC_BIN, dir, input, args);
+}
+
+std::string source_file(const std::string& relative) {
+  std::ifstream f(fs::path(SMPROC_SOURCE_DIR) / relative, std::ios::binary);
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+}  // namespace smproc::testing

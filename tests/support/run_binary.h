@@ -1,0 +1,43 @@
+// Running the built program in a fresh folder, for end-to-end tests.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace smproc::testing {
+
+struct Outcome {
+  int status = -1;  // exit status, or -1 when killed by a signal
+  std::string out;  // standard output
+  std::string err;  // standard error
+};
+
+// A fresh, empty folder removed when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  void write(const std::string& name, const std::string& content) const;
+  std::string read(const std::string& name) const;
+  bool exists(const std::string& name) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Runs the program in `dir` with `args`, `input` as standard input.
+Outcome run_smproc(const std::filesystem::path& dir, const std::string& input,
+                   const std::vector<std::string>& args = {});
+
+// Runs any program the same way.
+Outcome run_program(const std::string& program, const std::filesystem::path& dir,
+                    const std::string& input, const std::vector<std::string>& args);
+
+// The content of a file below the source tree, e.g. "examples/velocity.answers".
+std::string source_file(const std::string& relative);
+
+}  // namespace smproc::testing
