@@ -39,11 +39,6 @@ std::string TempDir::read(const std::string& name) const {
 
 bool TempDir::exists(const std::string& name) const { return fs::exists(path_ / name); }
 
-namespace {
-
-
-}  // namespace
-
 Outcome run_program(const std::string& program, const fs::path& dir, const std::string& input,
                     const std::vector<std::string>& args) {
   // Standard input, output and error go through files, so no pipe can stall.
