@@ -1,0 +1,93 @@
+#include "spectral/fft.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+#include <vector>
+
+namespace smproc {
+namespace {
+
+// cos of the transform's pi/2: not 0 but about -2.05e-10.
+const double c = std::cos(1.570796327);
+
+struct SmallCase {
+  const char* name;
+  int ind;
+  std::vector<Bin> in, out;
+};
+
+TEST(WvfastTest, SmallLengthsGiveExactValues) {
+  const std::vector<SmallCase> cases = {
+      {"n=1 forward", -1, {{2.5, -1}}, {{2.5, -1}}},
+      {"n=1 inverse", 1, {{2.5, -1}}, {{2.5, -1}}},
+      {"n=2 forward", -1, {{1, 2}, {3, 4}}, {{4, 6}, {-2, -2}}},
+      {"n=2 inverse", 1, {{1, 2}, {3, 4}}, {{4, 6}, {-2, -2}}},
+      {"n=4 impulse forward", -1, {{1, 0}, {0, 0}, {0, 0}, {0, 0}}, {{1, 0}, {1, 0}, {1, 0}, {1, 0}}},
+      {"n=4 impulse inverse", 1, {{1, 0}, {0, 0}, {0, 0}, {0, 0}}, {{1, 0}, {1, 0}, {1, 0}, {1, 0}}},
+      {"n=4 shifted forward", -1, {{0, 0}, {1, 0}, {0, 0}, {0, 0}}, {{1, 0}, {c, -1}, {-1, 0}, {-c, 1}}},
+      {"n=4 shifted inverse", 1, {{0, 0}, {1, 0}, {0, 0}, {0, 0}}, {{1, 0}, {c, 1}, {-1, 0}, {-c, -1}}},
+  };
+  for (const auto& t : cases) {
+    std::vector<Bin> a = t.in;
+    a.push_back({99, -99});  // beyond n: must stay
+    wvfast(static_cast<int>(t.in.size()), a.data(), static_cast<int>(a.size()), t.ind);
+    for (std::size_t i = 0; i < t.out.size(); ++i) {
+      EXPECT_EQ(a[i].re, t.out[i].re) << t.name << " bin " << i + 1;
+      EXPECT_EQ(a[i].im, t.out[i].im) << t.name << " bin " << i + 1;
+    }
+    EXPECT_EQ(a.back().re, 99) << t.name;
+    EXPECT_EQ(a.back().im, -99) << t.name;
+  }
+  EXPECT_NEAR(c, -2.05e-10, 1e-12);
+}
+
+// Against a direct sum in long double, so permutation or twiddle mistakes
+// beyond the smallest lengths show.
+TEST(WvfastTest, MatchesDirectSumAtSixteen) {
+  const int n = 16;
+  for (int ind : {-1, 1}) {
+    std::vector<Bin> a(n);
+    for (int t = 0; t < n; ++t) a[t] = {std::sin(0.7 * t + 0.1), std::cos(1.3 * t * t)};
+    const std::vector<Bin> in = a;
+    wvfast(n, a.data(), n, ind);
+    for (int p = 0; p < n; ++p) {
+      long double re = 0, im = 0;
+      for (int t = 0; t < n; ++t) {
+        const long double ang = ind * 2 * 3.14159265358979323846L * p * t / n;
+        re += in[t].re * std::cos(ang) - in[t].im * std::sin(ang);
+        im += in[t].re * std::sin(ang) + in[t].im * std::cos(ang);
+      }
+      EXPECT_NEAR(a[p].re, static_cast<double>(re), 1e-8) << "ind " << ind << " bin " << p + 1;
+      EXPECT_NEAR(a[p].im, static_cast<double>(im), 1e-8) << "ind " << ind << " bin " << p + 1;
+    }
+  }
+}
+
+TEST(WvfastTest, ForwardThenInverseGivesNTimesInputAtLargestLength) {
+  const int n = 32768;
+  std::vector<Bin> a(n);
+  for (int t = 0; t < n; ++t) a[t] = {std::sin(0.013 * t) * 100 + (t % 7), 0};
+  const std::vector<Bin> in = a;
+  wvfast(n, a.data(), n, -1);
+  wvfast(n, a.data(), n, 1);
+  double worst = 0;
+  for (int t = 0; t < n; ++t) {
+    worst = std::max(worst, std::abs(a[t].re / n - in[t].re));
+    worst = std::max(worst, std::abs(a[t].im / n));
+  }
+  EXPECT_LT(worst, 106 * 5e-9);  // a few parts in 1e9 of the largest sample
+}
+
+TEST(WvfastTest, RejectsLengthsOutsideTheContract) {
+  std::vector<Bin> a(64);
+  EXPECT_THROW(wvfast(6, a.data(), 64, -1), std::invalid_argument);
+  EXPECT_THROW(wvfast(48, a.data(), 64, 1), std::invalid_argument);
+  EXPECT_THROW(wvfast(64, a.data(), 32, -1), std::invalid_argument);
+  EXPECT_NO_THROW(wvfast(0, a.data(), 64, -1));
+}
+
+}  // namespace
+}  // namespace smproc
