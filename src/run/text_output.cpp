@@ -1,1 +1,323 @@
 #include "run/text_output.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace smproc::textio {
+
+namespace {
+
+// A list-written line is ended before an item that would reach this column.
+constexpr std::size_t line_limit = 80;
+// Bytes gathered before they are handed to the system.
+constexpr std::size_t flush_threshold = 1 << 16;
+
+bool write_all(int fd, const char* p, std::size_t n, long long& written) {
+  while (n > 0) {
+    ssize_t k = ::write(fd, p, n);
+    if (k < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += k;
+    n -= static_cast<std::size_t>(k);
+    written += k;
+  }
+  return true;
+}
+
+void pad_left(std::string& dst, std::string_view text, int w) {
+  if (static_cast<int>(text.size()) > w) {
+    dst.append(static_cast<std::size_t>(w), '*');
+    return;
+  }
+  dst.append(static_cast<std::size_t>(w) - text.size(), ' ');
+  dst.append(text);
+}
+
+// printf's own words for an infinity or a NaN, with the sign of an infinity.
+std::string non_finite(double v, bool upper) {
+  std::string s = std::isnan(v) ? "nan" : "inf";
+  if (upper) {
+    for (char& c : s) c = static_cast<char>(c - 'a' + 'A');
+  }
+  if (std::isinf(v) && v < 0) s.insert(s.begin(), '-');
+  return s;
+}
+
+void append_fixed(std::string& dst, double v, int w, int d) {
+  if (!std::isfinite(v)) {
+    pad_left(dst, non_finite(v, false), w);
+    return;
+  }
+  // The largest double has 309 digits before the point; d is at most 100.
+  char buf[512];
+  char* p = buf + 1;  // room for the sign
+  auto r = std::to_chars(p, buf + sizeof buf - 1, std::fabs(v), std::chars_format::fixed, d);
+  char* end = r.ptr;
+  if (d == 0) *end++ = '.';  // a point is always written
+  bool all_zero = true;
+  for (char* q = p; q < end; ++q) {
+    if (*q >= '1' && *q <= '9') {
+      all_zero = false;
+      break;
+    }
+  }
+  char* start = p;
+  if (v < 0 && !all_zero) *--start = '-';
+  std::size_t len = static_cast<std::size_t>(end - start);
+  if (len == static_cast<std::size_t>(w) + 1 && p[0] == '0' && p[1] == '.') {
+    // One place too long: the "0" before the point goes.
+    if (start != p) {
+      p[0] = '-';
+      start = p;
+    } else {
+      start = p + 1;
+    }
+    len -= 1;
+  }
+  pad_left(dst, std::string_view(start, len), w);
+}
+
+void append_exponent(std::string& dst, double v, int w, int d) {
+  if (!std::isfinite(v)) {
+    pad_left(dst, non_finite(v, true), w);
+    return;
+  }
+  std::string s;
+  if (v < 0) s.push_back('-');
+  s += "0.";
+  int e = 0;
+  if (v == 0) {
+    s.append(static_cast<std::size_t>(d), '0');
+  } else {
+    // d significant digits as d.ddd e±x, then shifted to the 0.dddd form.
+    char buf[160];
+    auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, d - 1);
+    const char* q = buf;
+    s.push_back(*q++);
+    if (*q == '.') ++q;
+    while (*q != 'e') s.push_back(*q++);
+    ++q;
+    bool neg = *q == '-';
+    ++q;
+    int x = 0;
+    for (; q < r.ptr; ++q) x = x * 10 + (*q - '0');
+    e = (neg ? -x : x) + 1;
+  }
+  int mag = e < 0 ? -e : e;
+  char exp[16];
+  if (mag <= 99) {
+    std::snprintf(exp, sizeof exp, "E%c%02d", e < 0 ? '-' : '+', mag);
+  } else {
+    std::snprintf(exp, sizeof exp, "%c%03d", e < 0 ? '-' : '+', mag);
+  }
+  s += exp;
+  pad_left(dst, s, w);
+}
+
+}  // namespace
+
+// --- Output ------------------------------------------------------------------
+
+Output::Output(int fd, int unit, std::optional<std::string> name, bool cut_at_close)
+    : fd_(fd), unit_(unit), name_(std::move(name)), cut_at_close_(cut_at_close) {
+  buf_.reserve(flush_threshold + 256);
+}
+
+Output::Output(Output&& o) noexcept
+    : fd_(o.fd_),
+      unit_(o.unit_),
+      name_(std::move(o.name_)),
+      cut_at_close_(o.cut_at_close_),
+      buf_(std::move(o.buf_)),
+      format_(std::move(o.format_)),
+      written_(o.written_) {
+  o.fd_ = -1;
+}
+
+Output::~Output() { release(); }
+
+void Output::end_line() {
+  buf_.push_back('\n');
+  if (buf_.size() >= flush_threshold) flush();
+}
+
+void Output::flush() {
+  if (fd_ < 0 || buf_.empty()) return;
+  long long before = written_;
+  bool ok = write_all(fd_, buf_.data(), buf_.size(), written_);
+  int err = errno;
+  buf_.erase(0, static_cast<std::size_t>(written_ - before));
+  if (!ok) fail("fmt", std::strerror(err));
+}
+
+void Output::close() {
+  if (fd_ < 0) return;
+  flush();
+  int fd = fd_;
+  fd_ = -1;
+  struct stat st;
+  bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (cut_at_close_ && regular && ftruncate(fd, written_) != 0) {
+    int err = errno;
+    ::close(fd);
+    fail("close", std::strerror(err));
+  }
+  if (fd > 2 && ::close(fd) != 0) fail("close", std::strerror(errno));
+}
+
+void Output::release() noexcept {
+  if (fd_ < 0) return;
+  // Keep what earlier statements wrote, then cut the file there.
+  write_all(fd_, buf_.data(), buf_.size(), written_);
+  buf_.clear();
+  struct stat st;
+  if (cut_at_close_ && fstat(fd_, &st) == 0 && S_ISREG(st.st_mode)) {
+    [[maybe_unused]] int rc = ftruncate(fd_, written_);
+  }
+  if (fd_ > 2) ::close(fd_);
+  fd_ = -1;
+}
+
+void Output::fail(std::string context, std::string reason) const {
+  Failure f;
+  f.context = std::move(context);
+  f.reason = std::move(reason);
+  f.unit = unit_;
+  f.name = name_;
+  if (!format_.empty()) f.format = format_;
+  f.writing = true;
+  throw f;
+}
+
+// --- Renderings --------------------------------------------------------------
+
+std::string list_double(double v) {
+  std::string s = " ";
+  s.push_back(std::signbit(v) && v != 0 && !std::isnan(v) ? '-' : ' ');
+  if (v == 0) {
+    s.append("0.");
+  } else if (!std::isfinite(v)) {
+    s.append(non_finite(std::fabs(v), true));
+  } else {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.9G", std::fabs(v));
+    std::string_view body = buf;
+    auto e = body.find('E');
+    bool point = body.find('.') != std::string_view::npos;
+    // A real always shows a point: after the digits, or before the exponent.
+    s.append(body.substr(0, e == std::string_view::npos ? body.size() : e));
+    if (!point) s.push_back('.');
+    if (e != std::string_view::npos) s.append(body.substr(e));
+  }
+  return s;
+}
+
+std::string fixed_field(double v, int w, int d) {
+  std::string s;
+  append_fixed(s, v, w, d);
+  return s;
+}
+
+std::string exponent_field(double v, int w, int d) {
+  std::string s;
+  append_exponent(s, v, w, d);
+  return s;
+}
+
+// --- Statements --------------------------------------------------------------
+
+void list_write(Output& out, std::initializer_list<WriteItem> items) {
+  out.begin_statement("list io");
+  std::size_t pos = 0;  // characters on the current line
+  for (const WriteItem& item : items) {
+    std::string text;
+    std::size_t counted = 0;
+    if (auto* t = std::get_if<std::string_view>(&item)) {
+      text.assign(*t);
+      counted = t->size();
+    } else if (auto* i = std::get_if<int>(&item)) {
+      text.assign(1, ' ');
+      text += std::to_string(*i);
+      counted = text.size() - 1 - (*i < 0 ? 1 : 0);
+    } else {
+      text = list_double(std::get<double>(item));
+      counted = text.size();
+    }
+    if (pos > 0 && pos + counted >= line_limit) {
+      out.end_line();
+      pos = 0;
+    }
+    if (pos == 0 && std::holds_alternative<std::string_view>(item)) {
+      out.put(' ');
+      ++pos;
+    }
+    out.put(text);
+    pos += text.size();
+  }
+  out.end_line();
+}
+
+void formatted_write(Output& out, const Format& format, std::span<const double> items) {
+  out.begin_statement(format.text());
+  const auto& ops = format.descriptors();
+  std::size_t k = 0;      // next item
+  std::size_t p = 0;      // next descriptor
+  std::size_t blanks = 0;  // places moved by nX, written once something follows
+  bool any_item_edit = false;
+  std::string field;
+  for (;;) {
+    if (p == ops.size()) {
+      if (k == items.size() || !any_item_edit) break;
+      // Items remain: a new line, and the format again from its last group.
+      out.end_line();
+      blanks = 0;
+      p = format.reversion();
+      continue;
+    }
+    const Descriptor& op = ops[p];
+    if (op.takes_item()) {
+      if (k == items.size()) break;
+      any_item_edit = true;
+    }
+    switch (op.kind) {
+      case Descriptor::Kind::skip:
+        blanks += static_cast<std::size_t>(op.w);
+        break;
+      case Descriptor::Kind::slash:
+        out.end_line();
+        blanks = 0;
+        break;
+      default:
+        for (; blanks > 0; --blanks) out.put(' ');
+        field.clear();
+        if (op.kind == Descriptor::Kind::literal) {
+          field = op.literal;
+        } else if (op.kind == Descriptor::Kind::fixed) {
+          append_fixed(field, items[k++], op.w, op.d);
+        } else if (op.kind == Descriptor::Kind::exponent) {
+          append_exponent(field, items[k++], op.w, op.d);
+        } else {
+          ++k;  // no text items are written through formats
+          field.append(static_cast<std::size_t>(op.w), ' ');
+        }
+        out.put(field);
+        break;
+    }
+    ++p;
+  }
+  out.end_line();
+}
+
+void formatted_write(Output& out, const Format& format, std::initializer_list<double> items) {
+  formatted_write(out, format, std::span<const double>(items.begin(), items.size()));
+}
+
+}  // namespace smproc::textio

@@ -1,0 +1,63 @@
+// smproc: processes one three-component strong-motion acceleration record.
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "run/command_line.h"
+#include "run/console.h"
+#include "run/failure.h"
+#include "run/run.h"
+#include "run/state.h"
+
+namespace {
+
+void to_stderr(const std::string& text) {
+  std::fputs(text.c_str(), stderr);
+  std::fflush(stderr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace smproc;
+  // A closed console is a write failure to report, not a signal to die of.
+  std::signal(SIGPIPE, SIG_IGN);
+
+  CommandLine cl = parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
+  switch (cl.action) {
+    case CommandLine::Action::help:
+      std::fputs(usage().c_str(), stdout);
+      return 0;
+    case CommandLine::Action::version:
+      std::fputs("smproc " SMPROC_VERSION "\n", stdout);
+      return 0;
+    case CommandLine::Action::usage_error:
+      to_stderr("smproc: " + cl.error + "\n" + usage());
+      return 2;
+    case CommandLine::Action::run:
+      break;
+  }
+
+  auto state = std::make_unique<State>();
+  Console con(textio::Input(0, textio::unit_console_in, std::nullopt),
+              textio::Output(1, textio::unit_console_out, std::nullopt, false));
+  try {
+    int status = run(*state, con, cl.names);
+    con.out.flush();
+    return status;
+  } catch (const textio::Failure& f) {
+    // Files of the failed step were flushed and cut as the stack unwound.
+    try {
+      con.out.flush();
+    } catch (const textio::Failure&) {
+    }
+    to_stderr(textio::report(f));
+    return 2;
+  } catch (const std::exception& e) {
+    to_stderr(std::string("smproc: ") + e.what() + "\n");
+    return 2;
+  }
+}
