@@ -1,1 +1,70 @@
 #include "spectral/integrate.h"
+
+#include "run/text_input.h"
+#include "run/text_output.h"
+
+namespace smproc {
+
+namespace {
+
+// Each part is one rounded quotient or product, written out; a general
+// complex division would round differently.
+
+// Divide by i*omega.
+void integrate_once(Bin& b, double omega) {
+  const double re = b.re;
+  const double im = b.im;
+  b.re = im / omega;
+  b.im = -(re / omega);
+}
+
+// Divide by -omega^2, the square rounded once.
+void integrate_twice(Bin& b, double omega) {
+  const double w = omega * omega;
+  b.re = -(b.re / w);
+  b.im = -(b.im / w);
+}
+
+// Multiply by i*omega. The products with 0 stay: without them infinities,
+// NaNs and the sign of zero parts would come out differently.
+void differentiate(Bin& b, double omega) {
+  const double re = b.re;
+  const double im = b.im;
+  b.re = re * 0.0 - im * omega;
+  b.im = re * omega + im * 0.0;
+}
+
+template <typename Op>
+void each_bin(State& s, Op op) {
+  // Bin 1 (zero frequency) is never visited, so omega is never 0.
+  for (int i = 2; i <= s.nom; ++i) {
+    const double omega = static_cast<double>(i - 1) * s.dom;
+    op(s.fx1(i), omega);
+    op(s.fx2(i), omega);
+    op(s.fx3(i), omega);
+  }
+}
+
+}  // namespace
+
+void apply_operator(State& s) {
+  if (s.nit == 1)
+    each_bin(s, integrate_once);
+  else if (s.nit == 2)
+    each_bin(s, integrate_twice);
+  else if (s.nit == 3)
+    each_bin(s, differentiate);
+}
+
+void integration_step(State& s, Console& con) {
+  textio::list_write(con.out, {});
+  textio::list_write(con.out, {" Integration/Differentiation:"});
+  textio::list_write(con.out, {" NO Change         :                 (Enter=0)"});
+  textio::list_write(con.out, {" Integration       : Ex.) acc -> vel (Enter=1)"});
+  textio::list_write(con.out, {" Double Integration: Ex.) acc -> dis (Enter=2)"});
+  textio::list_write(con.out, {" Differentiation:  : Ex.) Vel -> acc (Enter=3)"});
+  textio::list_read(con.in, {&s.nit});
+  apply_operator(s);
+}
+
+}  // namespace smproc
