@@ -1,1 +1,41 @@
 #include "output/spectrum_file.h"
+
+#include <cmath>
+
+#include "run/files.h"
+#include "run/format.h"
+#include "run/text_output.h"
+
+namespace smproc {
+
+double modulus(Bin b) {
+  double big = std::fabs(b.re);
+  double small = std::fabs(b.im);
+  if (small > big) {
+    const double t = big;
+    big = small;
+    small = t;
+  }
+  // Also covers both parts zero and an infinite part.
+  if (big + small == big) return big;
+  const double r = small / big;
+  return big * std::sqrt(1.0 + r * r);
+}
+
+void spectrum_file_step(const State& s, Console& con) {
+  const textio::Format row("(F8.4,6(',',E12.4))");
+
+  textio::list_write(con.out, {});
+  textio::list_write(con.out, {"Fourier Spectrum data are stored in \"amp3.csv\""});
+
+  textio::Output file = textio::open_for_writing("amp3.csv", textio::unit_spectrum);
+  textio::list_write(file, {"frequency(Hz),NS,EW,UD"});
+  // Bins 2..nom: zero frequency is left out, the Nyquist bin is the last row.
+  for (int i = 2; i <= s.nom; ++i) {
+    const double f = (static_cast<double>(i - 1) * s.dom) / 6.283185307;
+    textio::formatted_write(file, row, {f, modulus(s.fx1(i)), modulus(s.fx2(i)), modulus(s.fx3(i))});
+  }
+  file.close();
+}
+
+}  // namespace smproc
