@@ -44,28 +44,6 @@ TEST(WvfastTest, SmallLengthsGiveExactValues) {
   EXPECT_NEAR(c, -2.05e-10, 1e-12);
 }
 
-// Against a direct sum in long double, so permutation or twiddle mistakes
-// beyond the smallest lengths show.
-TEST(WvfastTest, MatchesDirectSumAtSixteen) {
-  const int n = 16;
-  for (int ind : {-1, 1}) {
-    std::vector<Bin> a(n);
-    for (int t = 0; t < n; ++t) a[t] = {std::sin(0.7 * t + 0.1), std::cos(1.3 * t * t)};
-    const std::vector<Bin> in = a;
-    wvfast(n, a.data(), n, ind);
-    for (int p = 0; p < n; ++p) {
-      long double re = 0, im = 0;
-      for (int t = 0; t < n; ++t) {
-        const long double ang = ind * 2 * 3.14159265358979323846L * p * t / n;
-        re += in[t].re * std::cos(ang) - in[t].im * std::sin(ang);
-        im += in[t].re * std::sin(ang) + in[t].im * std::cos(ang);
-      }
-      EXPECT_NEAR(a[p].re, static_cast<double>(re), 1e-8) << "ind " << ind << " bin " << p + 1;
-      EXPECT_NEAR(a[p].im, static_cast<double>(im), 1e-8) << "ind " << ind << " bin " << p + 1;
-    }
-  }
-}
-
 TEST(WvfastTest, ForwardThenInverseGivesNTimesInputAtLargestLength) {
   const int n = 32768;
   std::vector<Bin> a(n);
