@@ -40,14 +40,24 @@ enum class Syntax { ok, not_a_number, exponent, overflow };
 // Converts "[-]digits[.digits]" times ten to the exp. Overflow is refused;
 // underflow gives zero or a subnormal value.
 Syntax convert(std::string_view mantissa, long exp, double& out) {
-  std::string text(mantissa);
-  text += 'e';
-  text += std::to_string(exp);
-  const char* first = text.data();
-  const char* last = first + text.size();
-  auto r = std::from_chars(first, last, out);
+  // Most values are short: build "mantissa[e exp]" on the stack.
+  char small[64];
+  std::string large;
+  char* text = small;
+  if (mantissa.size() + 16 > sizeof small) {
+    large.resize(mantissa.size() + 16);
+    text = large.data();
+  }
+  std::memcpy(text, mantissa.data(), mantissa.size());
+  char* last = text + mantissa.size();
+  if (exp != 0) {
+    *last++ = 'e';
+    last = std::to_chars(last, last + 15, exp).ptr;
+  }
+  *last = '\0';
+  auto r = std::from_chars(text, last, out);
   if (r.ec == std::errc::result_out_of_range) {
-    double v = std::strtod(text.c_str(), nullptr);
+    double v = std::strtod(text, nullptr);
     if (std::abs(v) == std::numeric_limits<double>::infinity()) return Syntax::overflow;
     out = v;
   } else if (r.ec != std::errc() || r.ptr != last) {

@@ -90,20 +90,24 @@ void append_exponent(std::string& dst, double v, int w, int d) {
     pad_left(dst, non_finite(v, true), w);
     return;
   }
-  std::string s;
-  if (v < 0) s.push_back('-');
-  s += "0.";
+  // Sign, "0.", d digits, then the exponent: E and two digits, or three
+  // digits with their sign and no E.
+  char s[160];
+  std::size_t len = 0;
+  if (v < 0) s[len++] = '-';
+  s[len++] = '0';
+  s[len++] = '.';
   int e = 0;
   if (v == 0) {
-    s.append(static_cast<std::size_t>(d), '0');
+    for (int i = 0; i < d; ++i) s[len++] = '0';
   } else {
-    // d significant digits as d.ddd e±x, then shifted to the 0.dddd form.
+    // d significant digits as d.ddd e+x, then shifted to the 0.dddd form.
     char buf[160];
     auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, d - 1);
     const char* q = buf;
-    s.push_back(*q++);
+    s[len++] = *q++;
     if (*q == '.') ++q;
-    while (*q != 'e') s.push_back(*q++);
+    while (*q != 'e') s[len++] = *q++;
     ++q;
     bool neg = *q == '-';
     ++q;
@@ -112,14 +116,12 @@ void append_exponent(std::string& dst, double v, int w, int d) {
     e = (neg ? -x : x) + 1;
   }
   int mag = e < 0 ? -e : e;
-  char exp[16];
-  if (mag <= 99) {
-    std::snprintf(exp, sizeof exp, "E%c%02d", e < 0 ? '-' : '+', mag);
-  } else {
-    std::snprintf(exp, sizeof exp, "%c%03d", e < 0 ? '-' : '+', mag);
-  }
-  s += exp;
-  pad_left(dst, s, w);
+  if (mag <= 99) s[len++] = 'E';
+  s[len++] = e < 0 ? '-' : '+';
+  if (mag > 99) s[len++] = static_cast<char>('0' + mag / 100);
+  s[len++] = static_cast<char>('0' + mag / 10 % 10);
+  s[len++] = static_cast<char>('0' + mag % 10);
+  pad_left(dst, std::string_view(s, len), w);
 }
 
 }  // namespace
@@ -272,7 +274,6 @@ void formatted_write(Output& out, const Format& format, std::span<const double> 
   std::size_t p = 0;      // next descriptor
   std::size_t blanks = 0;  // places moved by nX, written once something follows
   bool any_item_edit = false;
-  std::string field;
   for (;;) {
     if (p == ops.size()) {
       if (k == items.size() || !any_item_edit) break;
@@ -297,18 +298,16 @@ void formatted_write(Output& out, const Format& format, std::span<const double> 
         break;
       default:
         for (; blanks > 0; --blanks) out.put(' ');
-        field.clear();
         if (op.kind == Descriptor::Kind::literal) {
-          field = op.literal;
+          out.put(op.literal);
         } else if (op.kind == Descriptor::Kind::fixed) {
-          append_fixed(field, items[k++], op.w, op.d);
+          append_fixed(out.line(), items[k++], op.w, op.d);
         } else if (op.kind == Descriptor::Kind::exponent) {
-          append_exponent(field, items[k++], op.w, op.d);
+          append_exponent(out.line(), items[k++], op.w, op.d);
         } else {
           ++k;  // no text items are written through formats
-          field.append(static_cast<std::size_t>(op.w), ' ');
+          out.line().append(static_cast<std::size_t>(op.w), ' ');
         }
-        out.put(field);
         break;
     }
     ++p;

@@ -27,6 +27,8 @@ class Output {
 
   void put(char c) { buf_.push_back(c); }
   void put(std::string_view s) { buf_.append(s); }
+  // The pending text, for field renderings that append to it in place.
+  std::string& line() { return buf_; }
   void end_line();
 
   // Marks the start of a statement whose format a failure report names.

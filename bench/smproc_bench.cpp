@@ -1,0 +1,83 @@
+// Speed of the transform and of a whole run on the largest record.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "run/console.h"
+#include "run/run.h"
+#include "run/state.h"
+#include "spectral/fft.h"
+
+namespace {
+
+using namespace smproc;
+
+void BM_wvfast(benchmark::State& st) {
+  const int n = static_cast<int>(st.range(0));
+  std::vector<Bin> a(capacity);
+  for (int i = 0; i < n; ++i) a[i] = {std::sin(0.001 * i), 0.0};
+  int ind = -1;
+  for (auto _ : st) {
+    wvfast(n, a.data(), capacity, ind);
+    ind = -ind;  // alternate, so the values stay bounded
+    benchmark::DoNotOptimize(a.data());
+  }
+}
+BENCHMARK(BM_wvfast)->Arg(8192)->Arg(32768)->Unit(benchmark::kMicrosecond);
+
+// A 32768-sample record set in a fresh folder: the velocity job, files read
+// and written.
+class WholeRun {
+ public:
+  WholeRun() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "smproc-bench-XXXXXX").string();
+    dir_ = mkdtemp(pattern.data());
+    std::string text;
+    for (int i = 1; i <= 13; ++i) text += "Header line\n";
+    text += "Scale Factor      7845(gal)/8223790\nMax. Acc.\nLast Correction\nMemo.\n";
+    unsigned x = 12345;
+    for (int i = 1; i <= 32768; ++i) {
+      x = x * 1103515245u + 12345u;
+      text += ' ' + std::to_string(100000 + static_cast<int>((x >> 16) % 20001) - 10000);
+      if (i % 8 == 0) text += '\n';
+    }
+    for (const char* ext : {".ns", ".ew", ".ud"}) std::ofstream(dir_ / ("rec" + std::string(ext))) << text;
+  }
+  ~WholeRun() { std::filesystem::remove_all(dir_); }
+
+  void once() {
+    auto s = std::make_unique<State>();
+    Console con(textio::Input::from_text("0\n1\n0.1 0.2 20 25\n1\n0\n0\nvel.csv\n\n",
+                                         textio::unit_console_in, std::nullopt),
+                textio::Output(open("/dev/null", O_WRONLY), textio::unit_console_out,
+                               std::nullopt, false));
+    RecordNames names{(dir_ / "rec.ns").string(), (dir_ / "rec.ew").string(),
+                      (dir_ / "rec.ud").string(), false};
+    run(*s, con, names);
+    con.out.close();
+  }
+  const std::filesystem::path& dir() const { return dir_; }
+
+ private:
+  std::filesystem::path dir_;
+};
+
+void BM_whole_run(benchmark::State& st) {
+  WholeRun w;
+  auto here = std::filesystem::current_path();
+  std::filesystem::current_path(w.dir());
+  for (auto _ : st) w.once();
+  std::filesystem::current_path(here);
+}
+BENCHMARK(BM_whole_run)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
