@@ -25,7 +25,7 @@ std::string usage() {
          "  --version       show the version\n"
          "\n"
          "example:\n"
-         "  smproc records/TKY0070410231756 < velocity.answers\n";
+         "  smproc data/tky0070410231756 < velocity.answers\n";
 }
 
 CommandLine parse_command_line(const std::vector<std::string>& args) {
