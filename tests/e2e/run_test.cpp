@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -222,6 +223,8 @@ struct FailureCase {
   const char* report;
   const char* file_after;  // a file that must not exist afterwards, or ""
 };
+
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
 
 class RunFailure : public ::testing::TestWithParam<FailureCase> {};
 
