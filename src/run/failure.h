@@ -22,6 +22,11 @@ struct Failure {
   bool writing = false;
 };
 
+// Throws the failure of a statement on the given connection.
+[[noreturn]] void raise(std::string context, std::string reason, int unit,
+                        const std::optional<std::string>& name, const std::string& format,
+                        bool writing);
+
 // The report, each of its lines ended by a line feed.
 std::string report(const Failure& f);
 

@@ -12,13 +12,8 @@ namespace smproc::textio {
 namespace {
 
 [[noreturn]] void open_failure(const std::string& name, int unit, const char* reason, bool writing) {
-  Failure f;
-  f.context = "open";
-  f.reason = reason;
-  f.unit = unit;
-  if (!name.empty()) f.name = name;
-  f.writing = writing;
-  throw f;
+  raise("open", reason, unit, name.empty() ? std::nullopt : std::optional<std::string>(name), "",
+        writing);
 }
 
 // A folder opens on this platform but cannot be read or written as a file.

@@ -66,46 +66,63 @@ Syntax convert(std::string_view mantissa, long exp, double& out) {
   return Syntax::ok;
 }
 
-// A real value: optional sign, digits with at most one point, then an
-// optional exponent written with E, D, e, d or as a bare sign.
-Syntax parse_real(std::string_view t, double& out) {
+// The shape of a number: [sign] digits with at most one point, then an
+// exponent written with E, D, e, d (and an optional sign) or a bare sign.
+struct Scanned {
+  std::string_view mantissa;  // sign, digits and point, a leading "+" left out
+  std::size_t digits = 0;
+  bool exponent = false;      // an exponent letter or sign was written
+  std::size_t exponent_digits = 0;
+  long exp = 0;               // magnitude capped just above max_exponent
+  bool point = false;
+  bool trailing = false;      // characters after the number
+};
+
+Scanned scan_number(std::string_view t) {
+  Scanned n;
   std::size_t i = 0;
   if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
-  std::size_t digits = 0;
-  bool point = false;
   for (; i < t.size(); ++i) {
     if (is_digit(t[i])) {
-      ++digits;
-    } else if (t[i] == '.' && !point) {
-      point = true;
+      ++n.digits;
+    } else if (t[i] == '.' && !n.point) {
+      n.point = true;
     } else {
       break;
     }
   }
-  if (digits == 0) return Syntax::not_a_number;
-  std::string_view mantissa = t.substr(t[0] == '+' ? 1 : 0, i - (t[0] == '+' ? 1 : 0));
-  long exp = 0;
+  const std::size_t plus = (!t.empty() && t[0] == '+') ? 1 : 0;
+  n.mantissa = t.substr(plus, i - plus);
   if (i < t.size()) {
     char c = t[i];
     if (c == 'E' || c == 'e' || c == 'D' || c == 'd') {
       ++i;
       if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+      n.exponent = true;
     } else if (c == '+' || c == '-') {
       ++i;
-    } else {
-      return Syntax::not_a_number;
+      n.exponent = true;
     }
-    bool negative = t[i - 1] == '-';
-    std::size_t start = i;
-    for (; i < t.size() && is_digit(t[i]); ++i) {
-      exp = exp * 10 + (t[i] - '0');
-      if (exp > max_exponent) return Syntax::exponent;
-    }
-    if (i == start) return Syntax::exponent;
-    if (i != t.size()) return Syntax::not_a_number;
-    if (negative) exp = -exp;
   }
-  return convert(mantissa, exp, out);
+  if (n.exponent) {
+    bool negative = t[i - 1] == '-';
+    for (; i < t.size() && is_digit(t[i]); ++i, ++n.exponent_digits) {
+      if (n.exp <= max_exponent) n.exp = n.exp * 10 + (t[i] - '0');
+    }
+    if (negative) n.exp = -n.exp;
+  }
+  n.trailing = i != t.size();
+  return n;
+}
+
+// A real value of a list read.
+Syntax parse_real(std::string_view t, double& out) {
+  Scanned n = scan_number(t);
+  if (n.digits == 0) return Syntax::not_a_number;
+  if (n.exponent && (n.exponent_digits == 0 || n.exp > max_exponent || n.exp < -max_exponent))
+    return Syntax::exponent;
+  if (n.trailing) return Syntax::not_a_number;
+  return convert(n.mantissa, n.exp, out);
 }
 
 // An integer value: optional sign and digits, nothing else.
@@ -222,53 +239,17 @@ long repeat_count(Input& in, std::string_view& t) {
   return r;
 }
 
-// A field of a formatted read, blanks removed: [sign] digits [. digits]
-// [exponent]. Without a written point the last d digits are decimals.
+// A field of a formatted read, blanks removed. Without a written point the
+// last d digits are decimals; a field without digits reads as zero.
 bool parse_field(std::string_view f, int d, double& out, bool& overflow) {
   overflow = false;
-  std::size_t i = 0;
-  std::string mantissa;
-  if (i < f.size() && (f[i] == '+' || f[i] == '-')) {
-    if (f[i] == '-') mantissa.push_back('-');
-    ++i;
-  }
-  bool point = false;
-  std::size_t digits = 0;
-  for (; i < f.size(); ++i) {
-    if (is_digit(f[i])) {
-      mantissa.push_back(f[i]);
-      ++digits;
-    } else if (f[i] == '.' && !point) {
-      mantissa.push_back('.');
-      point = true;
-    } else {
-      break;
-    }
-  }
-  long exp = 0;
-  if (i < f.size()) {
-    char c = f[i];
-    if (c == 'E' || c == 'e' || c == 'D' || c == 'd') {
-      ++i;
-      if (i < f.size() && (f[i] == '+' || f[i] == '-')) ++i;
-    } else if (c == '+' || c == '-') {
-      ++i;
-    } else {
-      return false;
-    }
-    bool negative = f[i - 1] == '-';
-    for (; i < f.size() && is_digit(f[i]); ++i) {
-      if (exp <= max_exponent) exp = exp * 10 + (f[i] - '0');
-    }
-    if (i != f.size()) return false;
-    if (negative) exp = -exp;
-  }
-  if (digits == 0) {
+  Scanned n = scan_number(f);
+  if (n.trailing) return false;
+  if (n.digits == 0) {
     out = 0.0;
     return true;
   }
-  if (!point) exp -= d;
-  Syntax s = convert(mantissa, exp, out);
+  Syntax s = convert(n.mantissa, n.point ? n.exp : n.exp - d, out);
   overflow = s == Syntax::overflow;
   return s != Syntax::not_a_number;
 }
@@ -370,14 +351,7 @@ bool Input::discard_line() {
 }
 
 void Input::fail(std::string context, std::string reason) const {
-  Failure f;
-  f.context = std::move(context);
-  f.reason = std::move(reason);
-  f.unit = unit_;
-  f.name = name_;
-  if (!format_.empty()) f.format = format_;
-  f.writing = false;
-  throw f;
+  raise(std::move(context), std::move(reason), unit_, name_, format_, false);
 }
 
 // --- List read ---------------------------------------------------------------

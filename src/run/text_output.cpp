@@ -189,14 +189,7 @@ void Output::release() noexcept {
 }
 
 void Output::fail(std::string context, std::string reason) const {
-  Failure f;
-  f.context = std::move(context);
-  f.reason = std::move(reason);
-  f.unit = unit_;
-  f.name = name_;
-  if (!format_.empty()) f.format = format_;
-  f.writing = true;
-  throw f;
+  raise(std::move(context), std::move(reason), unit_, name_, format_, true);
 }
 
 // --- Renderings --------------------------------------------------------------
