@@ -1,0 +1,297 @@
+#include "records/record_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/console_capture.h"
+#include "support/run_binary.h"
+
+namespace smproc {
+namespace {
+
+using testing::CapturedConsole;
+using testing::TempDir;
+using textio::Failure;
+
+const char* const ns_name = "tky0070410231756.ns";
+const std::string scale_7845 = "Scale Factor      7845(gal)/8223790";
+const std::string echo_7845 = "  7845.  8223790.\n";
+const std::string scale_unit = "Scale Factor         1(gal)/1";
+const std::string echo_unit = "  1.  1.\n";
+
+// Header lines 1 to 13, the scale line, header lines 15 to 17.
+std::vector<std::string> header(const std::string& scale) {
+  return {"Origin Time       2007/04/10 23:17:00", "Lat.              35.652",
+          "Long.             139.545",             "Depth. (km)       40",
+          "Mag.              4.5",                 "Station Code      STA001",
+          "Station Lat.      35.681",              "Station Long.     139.767",
+          "Station Height(m) 20",                  "Record Time       2007/04/10 23:17:56",
+          "Sampling Freq(Hz) 100Hz",               "Duration Time(s)  60",
+          "Dir.              N-S",                 scale,
+          "Max. Acc. (gal)   1.234",               "Last Correction   2007/04/10 23:17:41",
+          "Memo."};
+}
+
+std::string join(const std::vector<std::string>& lines, const std::string& eol = "\n") {
+  std::string text;
+  for (const std::string& l : lines) text += l + eol;
+  return text;
+}
+
+// The values first, first+1, ... written `per_line` to a line.
+std::string sample_lines(int first, int count, int per_line) {
+  std::string text;
+  for (int k = 0; k < count; ++k) {
+    text += std::to_string(first + k);
+    text += (k + 1) % per_line == 0 || k + 1 == count ? "\n" : " ";
+  }
+  return text;
+}
+
+std::string end_line(const std::string& console) {
+  return "\n NT and DT= " + console + "  0.00999999978\n";
+}
+
+// The working folder for the duration of a test, so names read as the run gives them.
+class RecordReaderTest : public ::testing::Test {
+ protected:
+  RecordReaderTest() : old_(std::filesystem::current_path()) {
+    std::filesystem::current_path(dir_.path());
+  }
+  ~RecordReaderTest() override { std::filesystem::current_path(old_); }
+
+  // Reads `text` as the NS record into xr1; returns the console text.
+  std::string read(const std::string& text) {
+    dir_.write(ns_name, text);
+    CapturedConsole c("");
+    read_record(*s_, c.con(), ns_name, s_->xr1, true);
+    return c.text();
+  }
+
+  // The failure that reading `text` ends with, and the console text before it.
+  Failure read_failing(const std::string* text, std::string& console) {
+    if (text) dir_.write(ns_name, *text);
+    CapturedConsole c("");
+    try {
+      read_record(*s_, c.con(), ns_name, s_->xr1, true);
+    } catch (const Failure& f) {
+      console = c.text();
+      return f;
+    }
+    ADD_FAILURE() << "no failure";
+    return {};
+  }
+
+  TempDir dir_;
+  std::filesystem::path old_;
+  std::unique_ptr<State> s_ = std::make_unique<State>();
+};
+
+TEST_F(RecordReaderTest, MeanRemovalThenScalingInTheStatedOrder) {
+  const double v[16] = {-3, 7, 12, -25, 4, 0, 18, -9, 2, 31, -14, 6, 5, -1, 22, 3};
+  std::string samples;
+  for (int k = 0; k < 16; ++k)
+    samples += std::to_string(static_cast<int>(v[k])) + (k % 8 == 7 ? "\n" : "  ");
+  EXPECT_EQ(read(join(header(scale_7845)) + samples), echo_7845 + end_line("16"));
+  EXPECT_EQ(s_->nt, 16);
+  const double avg = 58.0 / 16.0;  // the sum of the values is 58
+  for (int i = 1; i <= 16; ++i) EXPECT_EQ(s_->xr1(i), ((v[i - 1] - avg) * 7845.0) / 8223790.0) << i;
+}
+
+TEST_F(RecordReaderTest, MeanIsSummedInIndexOrder) {
+  // 1e16 + 1 rounds back to 1e16, so the ones vanish and the mean is 0.
+  read(join(header(scale_7845)) + "1e16 1 1 1 1 1 1 -1e16\n");
+  EXPECT_EQ(s_->xr1(2), (1.0 * 7845.0) / 8223790.0);
+  EXPECT_EQ(s_->xr1(8), (-1e16 * 7845.0) / 8223790.0);
+}
+
+TEST_F(RecordReaderTest, IncompleteLastGroupStaysRawAndUncounted) {
+  for (int i = 1; i <= 810; ++i) s_->xr1(i) = 5.0;  // arrays are never cleared
+  EXPECT_EQ(read(join(header(scale_unit)) + sample_lines(1, 803, 8)), echo_unit + end_line("800"));
+  EXPECT_EQ(s_->nt, 800);
+  EXPECT_EQ(s_->xr1(1), 1.0 - 400.5);
+  EXPECT_EQ(s_->xr1(800), 800.0 - 400.5);
+  EXPECT_EQ(s_->xr1(801), 801.0);
+  EXPECT_EQ(s_->xr1(803), 803.0);
+  EXPECT_EQ(s_->xr1(804), 5.0);
+}
+
+TEST_F(RecordReaderTest, FewerThanEightValuesGiveNoCount) {
+  EXPECT_EQ(read(join(header(scale_7845)) + "1 2 3 4 5\n"), echo_7845 + end_line("0"));
+  EXPECT_EQ(s_->nt, 0);
+  EXPECT_EQ(s_->xr1(1), 1.0);
+  EXPECT_EQ(s_->xr1(5), 5.0);
+  EXPECT_EQ(read(join(header(scale_7845))), echo_7845 + end_line("0"));
+  EXPECT_EQ(s_->nt, 0);
+}
+
+TEST_F(RecordReaderTest, GroupsAndLines) {
+  struct Case { const char* name; std::string samples; int nt; std::vector<double> raw; };
+  const std::vector<Case> cases = {
+      {"ten per line lose 9 and 10", sample_lines(1, 10, 10) + sample_lines(11, 10, 10), 16,
+       {1, 2, 3, 4, 5, 6, 7, 8, 11, 12, 13, 14, 15, 16, 17, 18}},
+      {"four per line lose nothing", sample_lines(1, 16, 4), 16,
+       {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}},
+      {"slash ends a group", "1 2 3 / 9 9\n11 12 13 14 15 16 17 18\n", 16,
+       {1, 2, 3, 0, 0, 0, 0, 0, 11, 12, 13, 14, 15, 16, 17, 18}},
+      {"repeats beyond the group are dropped", "10*2\n3 4 5 6 7 8 9 10\n", 16,
+       {2, 2, 2, 2, 2, 2, 2, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
+      {"separators", "1,2\t3 ,4\n\n  5 6,7 , 8\n", 8, {1, 2, 3, 4, 5, 6, 7, 8}},
+      {"last line without a line end", "1 2 3 4 5 6 7 8\n1 2 3 4 5 6 7 8", 16,
+       {1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3, 4, 5, 6, 7, 8}},
+      {"last line with trailing blanks", "1 2 3 4 5 6 7 8\n1 2 3 4 5 6 7 8  \t", 16,
+       {1, 2, 3, 4, 5, 6, 7, 8, 1, 2, 3, 4, 5, 6, 7, 8}},
+      {"last line with a ninth value", "1 2 3 4 5 6 7 8\n1 2 3 4 5 6 7 8 9", 8,
+       {1, 2, 3, 4, 5, 6, 7, 8}},
+      {"last line with a comma", "1 2 3 4 5 6 7 8\n1 2 3 4 5 6 7 8,", 8, {1, 2, 3, 4, 5, 6, 7, 8}},
+  };
+  for (const Case& t : cases) {
+    s_ = std::make_unique<State>();
+    EXPECT_EQ(read(join(header(scale_unit)) + t.samples),
+              echo_unit + end_line(std::to_string(t.nt)))
+        << t.name;
+    EXPECT_EQ(s_->nt, t.nt) << t.name;
+    double sum = 0;
+    for (double x : t.raw) sum += x;
+    const double avg = sum / t.nt;
+    for (int i = 1; i <= t.nt; ++i) EXPECT_EQ(s_->xr1(i), t.raw[i - 1] - avg) << t.name << " " << i;
+  }
+}
+
+TEST_F(RecordReaderTest, CarriageReturnLineEndsReadAsLineFeeds) {
+  const double v[8] = {-3, 7, 12, -25, 4, 0, 18, -9};
+  const std::string console = read(join(header(scale_7845), "\r\n") + "-3 7 12 -25 4 0 18 -9\r\n");
+  EXPECT_EQ(console, echo_7845 + end_line("8"));
+  const double avg = 4.0 / 8.0;
+  for (int i = 1; i <= 8; ++i) EXPECT_EQ(s_->xr1(i), ((v[i - 1] - avg) * 7845.0) / 8223790.0) << i;
+  // Long files, shifted place by place, so that a line end falls wherever the reading splits.
+  std::string lines;
+  for (int k = 0; k < 4000; ++k) lines += "1 2 3 4 5 6 7 8\r\n";
+  for (int pad = 0; pad < 17; ++pad) {
+    s_ = std::make_unique<State>();
+    EXPECT_EQ(read(join(header(scale_unit), "\r\n") + std::string(pad, ' ') + lines),
+              echo_unit + end_line("32000"))
+        << pad;
+    for (int i = 1; i <= 32000; ++i)
+      ASSERT_EQ(s_->xr1(i), (i - 1) % 8 + 1 - 4.5) << pad << " " << i;
+  }
+}
+
+TEST_F(RecordReaderTest, HeaderLinesThatSkipsPassOverOrJoin) {
+  const std::string decoy = "Scale Factor      1111(gal)/2222";
+  // An empty or blank line among the first 13 is not counted: the scale line is the 15th.
+  for (const std::string extra : {"", "  \t "}) {
+    std::vector<std::string> lines = header(scale_7845);
+    lines[12] = decoy;
+    lines.insert(lines.begin() + 3, extra);
+    EXPECT_EQ(read(join(lines) + sample_lines(1, 8, 8)), echo_7845 + end_line("8"));
+  }
+  // A quoted item running over a line end makes one skip take two lines.
+  std::vector<std::string> quoted = header(scale_7845);
+  quoted[12] = decoy;
+  quoted[1] = "'Memo of two";
+  quoted.insert(quoted.begin() + 2, "lines' end");
+  quoted[4] = ", 'a comma first: this line only";  // any other first character: one line
+  quoted[5] = "/ 'a slash first";
+  EXPECT_EQ(read(join(quoted) + sample_lines(1, 8, 8)), echo_7845 + end_line("8"));
+  // An empty line among the 3 after the scale line: the first sample line is consumed.
+  std::vector<std::string> after = header(scale_unit);
+  after[15] = "";
+  EXPECT_EQ(read(join(after) + sample_lines(1, 8, 8) + sample_lines(11, 8, 8)),
+            echo_unit + end_line("8"));
+  EXPECT_EQ(s_->xr1(1), 11.0 - 14.5);
+  EXPECT_EQ(s_->xr1(8), 18.0 - 14.5);
+}
+
+TEST_F(RecordReaderTest, ScaleFields) {
+  struct Case { std::string scale; std::string echo; double sf1, sf2; };
+  const Case cases[] = {
+      {"Scale Factor      12.5(gal)/8", "  12.5  8.\n", 12.5, 8},
+      {"Scale Factor      1 2 (gal)/      1000", "  12.  1000.\n", 12, 1000},
+      {"Scale Factor      250 cm/s2      1000 and more", "  250.  1000.\n", 250, 1000},
+  };
+  for (const Case& t : cases) {
+    EXPECT_EQ(read(join(header(t.scale)) + "1 2 3 4 5 6 7 9\n"), t.echo + end_line("8")) << t.scale;
+    EXPECT_EQ(s_->xr1(8), ((9.0 - 4.625) * t.sf1) / t.sf2) << t.scale;
+  }
+}
+
+TEST_F(RecordReaderTest, ScaleLineEndingBeforeColumn29GivesInfinities) {
+  EXPECT_EQ(read(join(header("Scale Factor      7845(ga")) + "1 3 2 2 2 2 2 2\n"),
+            "  7845.  0.\n" + end_line("8"));
+  EXPECT_EQ(s_->xr1(1), -INFINITY);
+  EXPECT_EQ(s_->xr1(2), INFINITY);
+  EXPECT_TRUE(std::isnan(s_->xr1(3)));
+}
+
+TEST_F(RecordReaderTest, OverlongRecordIsCountedButNotStoredPastTheArray) {
+  for (int i = 1; i <= capacity; ++i) s_->xr2(i) = 42.0;
+  EXPECT_EQ(read(join(header(scale_unit)) + sample_lines(1, 33008, 8)),
+            echo_unit + end_line("33008"));
+  EXPECT_EQ(s_->nt, 33008);
+  for (int i = 1; i <= capacity; ++i) ASSERT_EQ(s_->xr2(i), 42.0) << i;
+}
+
+std::string state_lines(const std::string& format) {
+  return std::string("apparent state: unit 11 named ") + ns_name + "\nlast format: " + format +
+         "\nlately reading sequential formatted external IO\n";
+}
+
+TEST_F(RecordReaderTest, MissingFileIsCreatedEmptyAndReportsEndOfFile) {
+  std::string console;
+  Failure f = read_failing(nullptr, console);
+  EXPECT_EQ(textio::report(f),
+            "list in: end of file\n"
+            "apparent state: unit 11 named tky0070410231756.ns\n"
+            "last format: list io\n"
+            "lately reading sequential formatted external IO\n");
+  EXPECT_TRUE(dir_.exists(ns_name));
+  EXPECT_EQ(dir_.read(ns_name), "");
+  EXPECT_EQ(console, "");
+}
+
+TEST_F(RecordReaderTest, FailureReports) {
+  const std::vector<std::string> lines = header(scale_7845);
+  const std::string head = join(lines);
+  auto first = [&](int n) { return join({lines.begin(), lines.begin() + n}); };
+  struct Case { const char* name; std::string text; std::string report; std::string console; };
+  const std::vector<Case> cases = {
+      {"ends within the first header lines", first(3),
+       "list in: end of file\n" + state_lines("list io"), ""},
+      {"last header line without a line end", first(2) + lines[2],
+       "read start: end of file\n" + state_lines("list io"), ""},
+      {"ends before the scale line", first(13),
+       "fmt: end of file\n" + state_lines("(18X,F4.0,6X,F10.0)"), ""},
+      {"scale line missing after a line without a line end",
+       first(12) + lines[12],
+       "read start: end of file\n" + state_lines("(18X,F4.0,6X,F10.0)"), ""},
+      {"ends within the last header lines", first(15),
+       "list in: end of file\n" + state_lines("list io"), echo_7845},
+      {"bad scale character",
+       first(13) + "Scale Factor      78x5(gal)/8223790\n",
+       "fmt: read unexpected character\n" + state_lines("(18X,F4.0,6X,F10.0)"), ""},
+      {"word among samples", head + "1 2 3 4 5 6 7 8\n1 2 three 4 5 6 7 8\n",
+       "invalid number: incomprehensible list input\n" + state_lines("list io"), echo_7845},
+      {"zero repeat count", head + "1 2 3 0*4 5 6 7 8\n",
+       "bad repetition count: incomprehensible list input\n" + state_lines("list io"), echo_7845},
+      {"asterisk without count", head + "1 2 3 *4 5 6 7 8\n",
+       "bad repetition count: incomprehensible list input\n" + state_lines("list io"), echo_7845},
+      {"exponent without digits", head + "1 2 3 1.5e 5 6 7 8\n",
+       "exponent field: incomprehensible list input\n" + state_lines("list io"), echo_7845},
+  };
+  for (const Case& t : cases) {
+    std::string console;
+    Failure f = read_failing(&t.text, console);
+    EXPECT_EQ(textio::report(f), t.report) << t.name;
+    EXPECT_EQ(console, t.console) << t.name;
+  }
+}
+
+}  // namespace
+}  // namespace smproc
