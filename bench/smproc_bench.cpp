@@ -48,16 +48,17 @@ class WholeRun {
       text += ' ' + std::to_string(100000 + static_cast<int>((x >> 16) % 20001) - 10000);
       if (i % 8 == 0) text += '\n';
     }
-    for (const char* ext : {".ns", ".ew", ".ud"}) std::ofstream(dir_ / ("rec" + std::string(ext))) << text;
+    for (const char* ext : {".ns", ".ew", ".ud"})
+      std::ofstream(dir_ / ("rec" + std::string(ext))) << text;
   }
   ~WholeRun() { std::filesystem::remove_all(dir_); }
 
   void once() {
     auto s = std::make_unique<State>();
-    Console con(textio::Input::from_text("0\n1\n0.1 0.2 20 25\n1\n0\n0\nvel.csv\n\n",
-                                         textio::unit_console_in, std::nullopt),
-                textio::Output(open("/dev/null", O_WRONLY), textio::unit_console_out,
-                               std::nullopt, false));
+    Console con(
+        textio::Input::from_text("0\n1\n0.1 0.2 20 25\n1\n0\n0\nvel.csv\n\n",
+                                 textio::unit_console_in, std::nullopt),
+        textio::Output(open("/dev/null", O_WRONLY), textio::unit_console_out, std::nullopt, false));
     RecordNames names{(dir_ / "rec.ns").string(), (dir_ / "rec.ew").string(),
                       (dir_ / "rec.ud").string(), false};
     run(*s, con, names);

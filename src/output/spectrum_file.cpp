@@ -33,7 +33,8 @@ void spectrum_file_step(const State& s, Console& con) {
   // Bins 2..nom: zero frequency is left out, the Nyquist bin is the last row.
   for (int i = 2; i <= s.nom; ++i) {
     const double f = (static_cast<double>(i - 1) * s.dom) / 6.283185307;
-    textio::formatted_write(file, row, {f, modulus(s.fx1(i)), modulus(s.fx2(i)), modulus(s.fx3(i))});
+    textio::formatted_write(file, row,
+                            {f, modulus(s.fx1(i)), modulus(s.fx2(i)), modulus(s.fx3(i))});
   }
   file.close();
 }

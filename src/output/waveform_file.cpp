@@ -27,7 +27,8 @@ void waveform_file_step(State& s, Console& con) {
   const int rows = row_count(s.nt, s.iskip);
   for (int k = 0; k < rows; ++k) {
     int i = 1 + k * stride;
-    textio::formatted_write(out, row, {static_cast<double>(i - 1) * s.dt, s.x1(i), s.x2(i), s.x3(i)});
+    textio::formatted_write(out, row,
+                            {static_cast<double>(i - 1) * s.dt, s.x1(i), s.x2(i), s.x3(i)});
   }
   out.close();
 }

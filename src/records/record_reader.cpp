@@ -56,7 +56,7 @@ void read_record(State& s, Console& con, const std::string& name, Signal& xr, bo
   }  // the file closes before the echo
 
   s.nt = count > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max()
-                                                  : static_cast<int>(count);
+                                                 : static_cast<int>(count);
   textio::list_write(con.out, {});
   textio::list_write(con.out, {"NT and DT=", s.nt, s.dt});
 

@@ -62,8 +62,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
     cl.names = {names[0], names[1], names[2], false};
   } else if (!names.empty()) {
     cl.action = CommandLine::Action::usage_error;
-    cl.error = "expected a stem or three record files, got " + std::to_string(names.size()) +
-               " names";
+    cl.error =
+        "expected a stem or three record files, got " + std::to_string(names.size()) + " names";
   }
   return cl;
 }

@@ -11,7 +11,8 @@ namespace smproc::textio {
 
 namespace {
 
-[[noreturn]] void open_failure(const std::string& name, int unit, const char* reason, bool writing) {
+[[noreturn]] void open_failure(const std::string& name, int unit, const char* reason,
+                               bool writing) {
   raise("open", reason, unit, name.empty() ? std::nullopt : std::optional<std::string>(name), "",
         writing);
 }

@@ -42,7 +42,8 @@ class Parser {
       std::vector<Descriptor> group;
       list(group, false, nullptr);
       if (top) *reversion = ops.size();
-      for (int r = 0; r < (count < 0 ? 1 : count); ++r) ops.insert(ops.end(), group.begin(), group.end());
+      for (int r = 0; r < (count < 0 ? 1 : count); ++r)
+        ops.insert(ops.end(), group.begin(), group.end());
       return;
     }
     if (c == '\'') {
@@ -56,7 +57,8 @@ class Parser {
         ops.push_back({Descriptor::Kind::skip, count < 0 ? 1 : count, 0, {}});
         return;
       case '/':
-        for (int r = 0; r < (count < 0 ? 1 : count); ++r) ops.push_back({Descriptor::Kind::slash, 0, 0, {}});
+        for (int r = 0; r < (count < 0 ? 1 : count); ++r)
+          ops.push_back({Descriptor::Kind::slash, 0, 0, {}});
         return;
       case 'F':
       case 'E': {
@@ -73,7 +75,8 @@ class Parser {
       case 'A': {
         int w = number_or(-1);
         if (w <= 0) bad("a text field width");
-        for (int r = 0; r < (count < 0 ? 1 : count); ++r) ops.push_back({Descriptor::Kind::text, w, 0, {}});
+        for (int r = 0; r < (count < 0 ? 1 : count); ++r)
+          ops.push_back({Descriptor::Kind::text, w, 0, {}});
         return;
       }
       default:
@@ -128,8 +131,6 @@ class Parser {
 
 }  // namespace
 
-Format::Format(std::string_view text) : text_(text) {
-  Parser(text).parse(ops_, reversion_);
-}
+Format::Format(std::string_view text) : text_(text) { Parser(text).parse(ops_, reversion_); }
 
 }  // namespace smproc::textio

@@ -49,23 +49,23 @@ struct State {
   std::string otfile;
 
   // Frequency grid.
-  int nf = 0;         // transform length, a power of two
-  int if1 = 0;        // log2(nf)
-  double dur = 0.0;   // nf * dt in s; reused for the typed window length
-  double dom = 0.0;   // angular-frequency step, rad/s
-  int nom = 0;        // bins from zero frequency to Nyquist, both included
-  double eom = 0.0;   // nom * dom, echoed only
+  int nf = 0;        // transform length, a power of two
+  int if1 = 0;       // log2(nf)
+  double dur = 0.0;  // nf * dt in s; reused for the typed window length
+  double dom = 0.0;  // angular-frequency step, rad/s
+  int nom = 0;       // bins from zero frequency to Nyquist, both included
+  double eom = 0.0;  // nom * dom, echoed only
 
   // Answers.
-  int myes = 0, my1 = 0, my2 = 0, my3 = 0;  // polarity
-  int nbd = 0;                              // band-pass yes/no
+  int myes = 0, my1 = 0, my2 = 0, my3 = 0;            // polarity
+  int nbd = 0;                                        // band-pass yes/no
   double fl1 = 0.0, fl2 = 0.0, fh1 = 0.0, fh2 = 0.0;  // corners, Hz
-  int nit = 0;                              // 0 none, 1 integrate, 2 twice, 3 differentiate
-  int icut = 0;                             // cut a window?
-  double stime = 0.0;                       // window start, s
-  int nstime = 0;                           // window start, samples
-  int ndur = 0;                             // window length, samples
-  int iskip = 0;                            // row stride: typed skip + 1
+  int nit = 0;         // 0 none, 1 integrate, 2 twice, 3 differentiate
+  int icut = 0;        // cut a window?
+  double stime = 0.0;  // window start, s
+  int nstime = 0;      // window start, samples
+  int ndur = 0;        // window length, samples
+  int iskip = 0;       // row stride: typed skip + 1
 };
 
 }  // namespace smproc

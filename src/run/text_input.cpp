@@ -71,11 +71,11 @@ Syntax convert(std::string_view mantissa, long exp, double& out) {
 struct Scanned {
   std::string_view mantissa;  // sign, digits and point, a leading "+" left out
   std::size_t digits = 0;
-  bool exponent = false;      // an exponent letter or sign was written
+  bool exponent = false;  // an exponent letter or sign was written
   std::size_t exponent_digits = 0;
-  long exp = 0;               // magnitude capped just above max_exponent
+  long exp = 0;  // magnitude capped just above max_exponent
   bool point = false;
-  bool trailing = false;      // characters after the number
+  bool trailing = false;  // characters after the number
 };
 
 Scanned scan_number(std::string_view t) {

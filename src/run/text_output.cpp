@@ -103,7 +103,8 @@ void append_exponent(std::string& dst, double v, int w, int d) {
   } else {
     // d significant digits as d.ddd e+x, then shifted to the 0.dddd form.
     char buf[160];
-    auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, d - 1);
+    auto r =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, d - 1);
     const char* q = buf;
     s[len++] = *q++;
     if (*q == '.') ++q;
@@ -263,8 +264,8 @@ void list_write(Output& out, std::initializer_list<WriteItem> items) {
 void formatted_write(Output& out, const Format& format, std::span<const double> items) {
   out.begin_statement(format.text());
   const auto& ops = format.descriptors();
-  std::size_t k = 0;      // next item
-  std::size_t p = 0;      // next descriptor
+  std::size_t k = 0;       // next item
+  std::size_t p = 0;       // next descriptor
   std::size_t blanks = 0;  // places moved by nX, written once something follows
   bool any_item_edit = false;
   for (;;) {

@@ -63,8 +63,8 @@ void formatted_write(Output& out, const Format& format, std::span<const double> 
 void formatted_write(Output& out, const Format& format, std::initializer_list<double> items);
 
 // Renderings, exposed for the tests.
-std::string list_double(double v);                 // e.g. "  0.00999999978"
-std::string fixed_field(double v, int w, int d);   // Fw.d
+std::string list_double(double v);                   // e.g. "  0.00999999978"
+std::string fixed_field(double v, int w, int d);     // Fw.d
 std::string exponent_field(double v, int w, int d);  // Ew.d
 
 }  // namespace smproc::textio

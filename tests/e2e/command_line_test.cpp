@@ -36,12 +36,14 @@ void write_three(const TempDir& dir, const std::string& ns, const std::string& e
   dir.write(ud, small_record("3000(gal)/1"));
 }
 
-const std::string scales_in_order = "  1000.  1.\n\n NT and DT= 16  0.00999999978\n"
-                                    "  2000.  1.\n\n NT and DT= 16  0.00999999978\n"
-                                    "  3000.  1.\n\n NT and DT= 16  0.00999999978\n";
+const std::string scales_in_order =
+    "  1000.  1.\n\n NT and DT= 16  0.00999999978\n"
+    "  2000.  1.\n\n NT and DT= 16  0.00999999978\n"
+    "  3000.  1.\n\n NT and DT= 16  0.00999999978\n";
 
 std::size_t entries(const fs::path& p) {
-  return static_cast<std::size_t>(std::distance(fs::directory_iterator(p), fs::directory_iterator()));
+  return static_cast<std::size_t>(
+      std::distance(fs::directory_iterator(p), fs::directory_iterator()));
 }
 
 TEST(CommandLine, NamesThreeFilesOrAStem) {
@@ -110,7 +112,8 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrongAndTouchNoFile) {
     EXPECT_EQ(entries(dir.path()), 0u) << args[0];
   }
   TempDir dir;
-  EXPECT_EQ(run_smproc(dir.path(), "", {"--bogus"}).err.substr(0, 30), "smproc: unknown option --bogus");
+  EXPECT_EQ(run_smproc(dir.path(), "", {"--bogus"}).err.substr(0, 30),
+            "smproc: unknown option --bogus");
 }
 
 std::vector<std::string> lines_of(const std::string& text) {

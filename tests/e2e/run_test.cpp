@@ -72,22 +72,32 @@ TEST(Run, TypicalVelocityJobShowsTheWholeDialogue) {
   const auto echo = record_echo("  7845.  8223790.", 6000);
   const std::vector<std::string> expected =
       opening + echo + echo + echo +
-      std::vector<std::string>{
-          "", "  Change +/-? (YES=1)?? :",
-          "", "  IF1,NF= 13 8192",
-          "", "  DUR,DOM,NOM,EOM=  81.9199982  0.0766990411 4097  314.235971",
-          "  Highest Frequency (hz)=  50.0122081",
-          "", "  Band Pass Filter? (YES=1)?? :",
-          "", "   TRAPEZOIDAL BAND PATH FILTER", "   ENTER fL1<fL2<fH1<fH2 (Hz)",
-          "", "  Integration/Differentiation:",
-          "  NO Change         :                 (Enter=0)",
-          "  Integration       : Ex.) acc -> vel (Enter=1)",
-          "  Double Integration: Ex.) acc -> dis (Enter=2)",
-          "  Differentiation:  : Ex.) Vel -> acc (Enter=3)",
-          "", " Fourier Spectrum data are stored in \"amp3.csv\"",
-          "", " Cutting data? (No=0,Yes=1)",
-          "", " Skip Data (no=0; yes=skip number)?",
-          "", " Enter output file name of waveform (csv format file)"};
+      std::vector<std::string>{"",
+                               "  Change +/-? (YES=1)?? :",
+                               "",
+                               "  IF1,NF= 13 8192",
+                               "",
+                               "  DUR,DOM,NOM,EOM=  81.9199982  0.0766990411 4097  314.235971",
+                               "  Highest Frequency (hz)=  50.0122081",
+                               "",
+                               "  Band Pass Filter? (YES=1)?? :",
+                               "",
+                               "   TRAPEZOIDAL BAND PATH FILTER",
+                               "   ENTER fL1<fL2<fH1<fH2 (Hz)",
+                               "",
+                               "  Integration/Differentiation:",
+                               "  NO Change         :                 (Enter=0)",
+                               "  Integration       : Ex.) acc -> vel (Enter=1)",
+                               "  Double Integration: Ex.) acc -> dis (Enter=2)",
+                               "  Differentiation:  : Ex.) Vel -> acc (Enter=3)",
+                               "",
+                               " Fourier Spectrum data are stored in \"amp3.csv\"",
+                               "",
+                               " Cutting data? (No=0,Yes=1)",
+                               "",
+                               " Skip Data (no=0; yes=skip number)?",
+                               "",
+                               " Enter output file name of waveform (csv format file)"};
   EXPECT_EQ(o.out, joined(expected));
   EXPECT_EQ(o.err, "");
   EXPECT_EQ(o.status, 0);
@@ -113,8 +123,9 @@ TEST(Run, TypicalVelocityJobShowsTheWholeDialogue) {
 TEST(Run, PlainAnswersGiveTheCalibratedMeanFreeSeries) {
   // 100 and 300 alternate: mean 200, and (+-100 * 250) / 1000 = +-25.
   TempDir dir;
-  write_records(dir, record(16, [](int i) { return i % 2 ? 100L : 300L; },
-                            "Scale Factor       250(gal)/1000"));
+  write_records(
+      dir, record(
+               16, [](int i) { return i % 2 ? 100L : 300L; }, "Scale Factor       250(gal)/1000"));
   Outcome o = run_smproc(dir.path(), "0\n0\n0\n0\n0\nacc.csv\n\n");
   ASSERT_EQ(o.status, 0) << o.err;
   const std::string minus = "    -25.0000";
@@ -203,9 +214,9 @@ TEST(Run, RecordTooLongForTheTransformStopsCleanly) {
   EXPECT_EQ(o.status, 0);
   EXPECT_EQ(o.err, "");
   const auto echo = record_echo("  7845.  8223790.", 32776);
-  EXPECT_EQ(o.out, joined(opening + echo + echo + echo +
-                          std::vector<std::string>{"", "  Change +/-? (YES=1)?? :",
-                                                   "  NT>2**15 !!!!!"}));
+  EXPECT_EQ(o.out,
+            joined(opening + echo + echo + echo +
+                   std::vector<std::string>{"", "  Change +/-? (YES=1)?? :", "  NT>2**15 !!!!!"}));
   EXPECT_FALSE(dir.exists("amp3.csv"));
 }
 
@@ -242,48 +253,48 @@ TEST_P(RunFailure, ReportsOnStandardErrorAndEndsWithStatus2) {
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, RunFailure,
-    ::testing::Values(
-        FailureCase{"RealForAnInteger", "1.0\n",
-                    "invalid integer: read unexpected character\n"
-                    "apparent state: unit 5 (unnamed)\n"
-                    "last format: list io\n"
-                    "lately reading sequential formatted external IO\n",
-                    "amp3.csv"},
-        FailureCase{"WordForAnInteger", "0\nyes\n",
-                    "invalid number: incomprehensible list input\n"
-                    "apparent state: unit 5 (unnamed)\n"
-                    "last format: list io\n"
-                    "lately reading sequential formatted external IO\n",
-                    "amp3.csv"},
-        FailureCase{"EndOfInput", "0\n0\n",
-                    "list in: end of file\n"
-                    "apparent state: unit 5 (unnamed)\n"
-                    "last format: list io\n"
-                    "lately reading sequential formatted external IO\n",
-                    "amp3.csv"},
-        FailureCase{"EndOfInputAfterALineWithoutLineEnd", "0\n0",
-                    "read start: end of file\n"
-                    "apparent state: unit 5 (unnamed)\n"
-                    "last format: list io\n"
-                    "lately reading sequential formatted external IO\n",
-                    "amp3.csv"},
-        FailureCase{"IntegerBeyond32Bits", "4294967297\n",
-                    "invalid integer: integer overflow\n"
-                    "apparent state: unit 5 (unnamed)\n"
-                    "last format: list io\n"
-                    "lately reading sequential formatted external IO\n",
-                    "amp3.csv"},
-        FailureCase{"BlankFileName", "0\n0\n0\n0\n0\n                              \n\n",
-                    "open: null file name\n"
-                    "apparent state: unit 11 (unnamed)\n"
-                    "lately writing sequential formatted external IO\n",
-                    ""},
-        FailureCase{"EndOfInputBeforeTheName", "0\n0\n0\n0\n0\n",
-                    "fmt: end of file\n"
-                    "apparent state: unit 5 (unnamed)\n"
-                    "last format: (A30)\n"
-                    "lately reading sequential formatted external IO\n",
-                    ""}),
+    ::testing::Values(FailureCase{"RealForAnInteger", "1.0\n",
+                                  "invalid integer: read unexpected character\n"
+                                  "apparent state: unit 5 (unnamed)\n"
+                                  "last format: list io\n"
+                                  "lately reading sequential formatted external IO\n",
+                                  "amp3.csv"},
+                      FailureCase{"WordForAnInteger", "0\nyes\n",
+                                  "invalid number: incomprehensible list input\n"
+                                  "apparent state: unit 5 (unnamed)\n"
+                                  "last format: list io\n"
+                                  "lately reading sequential formatted external IO\n",
+                                  "amp3.csv"},
+                      FailureCase{"EndOfInput", "0\n0\n",
+                                  "list in: end of file\n"
+                                  "apparent state: unit 5 (unnamed)\n"
+                                  "last format: list io\n"
+                                  "lately reading sequential formatted external IO\n",
+                                  "amp3.csv"},
+                      FailureCase{"EndOfInputAfterALineWithoutLineEnd", "0\n0",
+                                  "read start: end of file\n"
+                                  "apparent state: unit 5 (unnamed)\n"
+                                  "last format: list io\n"
+                                  "lately reading sequential formatted external IO\n",
+                                  "amp3.csv"},
+                      FailureCase{"IntegerBeyond32Bits", "4294967297\n",
+                                  "invalid integer: integer overflow\n"
+                                  "apparent state: unit 5 (unnamed)\n"
+                                  "last format: list io\n"
+                                  "lately reading sequential formatted external IO\n",
+                                  "amp3.csv"},
+                      FailureCase{"BlankFileName",
+                                  "0\n0\n0\n0\n0\n                              \n\n",
+                                  "open: null file name\n"
+                                  "apparent state: unit 11 (unnamed)\n"
+                                  "lately writing sequential formatted external IO\n",
+                                  ""},
+                      FailureCase{"EndOfInputBeforeTheName", "0\n0\n0\n0\n0\n",
+                                  "fmt: end of file\n"
+                                  "apparent state: unit 5 (unnamed)\n"
+                                  "last format: (A30)\n"
+                                  "lately reading sequential formatted external IO\n",
+                                  ""}),
     [](const auto& info) { return info.param.name; });
 
 TEST(Run, MissingRecordFileIsCreatedEmptyAndReported) {
