@@ -57,16 +57,6 @@ Outcome read(State& s, Console& con, const std::string& path, std::string_view b
   return o;
 }
 
-std::string with_crlf(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size() * 2);
-  for (char c : bytes) {
-    if (c == '\n') out.push_back('\r');
-    out.push_back(c);
-  }
-  return out;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -80,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (bytes.find('\r') != std::string_view::npos || bytes.find('\n') == std::string_view::npos)
     return 0;
   *lf = s->xr2;
-  const Outcome second = read(*s, con, path, with_crlf(bytes));
+  const Outcome second = read(*s, con, path, fuzz::with_crlf(bytes));
   if (first.nt != second.nt || first.failure != second.failure ||
       std::memcmp(lf->v.data(), s->xr2.v.data(), sizeof lf->v) != 0)
     fuzz::defect("CR LF line ends read otherwise than LF line ends");

@@ -79,16 +79,6 @@ Outcome run_once(const std::array<std::string, 4>& part) {
   return o;
 }
 
-std::string with_crlf(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size() * 2);
-  for (char c : bytes) {
-    if (c == '\n') out.push_back('\r');
-    out.push_back(c);
-  }
-  return out;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -112,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Outcome lf = run_once(part);
   if (lf.failure.empty() && lf.status != 0) fuzz::defect("run ended with a status other than 0");
   if (bytes.find('\r') == std::string_view::npos) {
-    for (std::string& p : part) p = with_crlf(p);
+    for (std::string& p : part) p = fuzz::with_crlf(p);
     if (!(run_once(part) == lf)) fuzz::defect("CR LF line ends run otherwise than LF line ends");
   }
   if (::fchdir(home) != 0) fuzz::defect("cannot leave the run folder");

@@ -112,4 +112,15 @@ inline std::string_view as_text(const std::uint8_t* data, std::size_t size) {
   return {reinterpret_cast<const char*>(data), size};
 }
 
+// The same bytes with every line feed preceded by a carriage return.
+inline std::string with_crlf(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() * 2);
+  for (char c : bytes) {
+    if (c == '\n') out.push_back('\r');
+    out.push_back(c);
+  }
+  return out;
+}
+
 }  // namespace smproc::fuzz

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "support/failure_of.h"
 #include "support/run_binary.h"
 
 namespace smproc::textio {
@@ -16,15 +17,7 @@ namespace {
 
 using smproc::testing::TempDir;
 
-Failure failure_of(const std::function<void()>& statement) {
-  try {
-    statement();
-  } catch (const Failure& f) {
-    return f;
-  }
-  ADD_FAILURE() << "no failure";
-  return {};
-}
+using smproc::testing::failure_of;
 
 TEST(TrimNameTest, OnlyTrailingBlanksGo) {
   struct Case { const char* raw; const char* name; };

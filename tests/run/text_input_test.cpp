@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/failure_of.h"
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -13,16 +15,7 @@ Input console(std::string text) {
   return Input::from_text(std::move(text), unit_console_in, std::nullopt);
 }
 
-// The failure that `statement` throws; a test failure when it throws none.
-Failure failure_of(const std::function<void()>& statement) {
-  try {
-    statement();
-  } catch (const Failure& f) {
-    return f;
-  }
-  ADD_FAILURE() << "no failure";
-  return {};
-}
+using smproc::testing::failure_of;
 
 int read_int(Input& in) {
   int v = -999;
