@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "run/console.h"
+#include "textio/console.h"
 #include "run/run.h"
 #include "run/state.h"
 #include "spectral/fft.h"
@@ -55,7 +55,7 @@ class WholeRun {
 
   void once() {
     auto s = std::make_unique<State>();
-    Console con(
+    textio::Console con(
         textio::Input::from_text("0\n1\n0.1 0.2 20 25\n1\n0\n0\nvel.csv\n\n",
                                  textio::unit_console_in, std::nullopt),
         textio::Output(open("/dev/null", O_WRONLY), textio::unit_console_out, std::nullopt, false));

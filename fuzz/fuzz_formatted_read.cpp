@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "fuzz_support.h"
-#include "run/format.h"
-#include "run/text_input.h"
+#include "textio/format.h"
+#include "textio/text_input.h"
 
 using namespace smproc;
 using namespace smproc::textio;

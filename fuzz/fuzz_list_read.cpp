@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "run/text_input.h"
+#include "textio/text_input.h"
 
 using namespace smproc;
 using namespace smproc::textio;

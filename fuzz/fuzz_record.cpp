@@ -35,7 +35,7 @@ struct Outcome {
 
 // Reads the bytes as the record into s.xr2, which starts as zeros, as at
 // the start of a run.
-Outcome read(State& s, Console& con, const std::string& path, std::string_view bytes) {
+Outcome read(State& s, textio::Console& con, const std::string& path, std::string_view bytes) {
   fuzz::write_file(path, bytes);
   fill(s.xr1);
   s.xr2.v.fill(0.0);
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const std::string path = fuzz::temp_folder() + "/record.ns";
   static auto s = std::make_unique<State>();
   static auto lf = std::make_unique<Signal>();
-  static Console con = fuzz::null_console("");
+  static textio::Console con = fuzz::null_console("");
 
   const std::string_view bytes = fuzz::as_text(data, size);
   const Outcome first = read(*s, con, path, bytes);

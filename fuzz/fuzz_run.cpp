@@ -56,7 +56,7 @@ Outcome run_once(const std::array<std::string, 4>& part) {
   if (screen < 0) fuzz::defect("memfd_create failed");
   {
     auto s = std::make_unique<State>();
-    Console con(textio::Input::from_text(part[3], textio::unit_console_in, std::nullopt),
+    textio::Console con(textio::Input::from_text(part[3], textio::unit_console_in, std::nullopt),
                 textio::Output(::dup(screen), textio::unit_console_out, std::nullopt, false));
     try {
       o.status = run(*s, con, names);

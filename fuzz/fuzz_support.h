@@ -16,8 +16,8 @@
 #include <string_view>
 #include <vector>
 
-#include "run/console.h"
-#include "run/failure.h"
+#include "textio/console.h"
+#include "textio/failure.h"
 
 namespace smproc::fuzz {
 
@@ -77,10 +77,10 @@ inline void write_file(const std::string& path, std::string_view bytes) {
 }
 
 // A console answering from the text and writing to /dev/null.
-inline Console null_console(std::string answers) {
+inline textio::Console null_console(std::string answers) {
   int fd = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
   if (fd < 0) defect("cannot open /dev/null");
-  return Console(
+  return textio::Console(
       textio::Input::from_text(std::move(answers), textio::unit_console_in, std::nullopt),
       textio::Output(fd, textio::unit_console_out, std::nullopt, false));
 }

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "run/command_line.h"
-#include "run/console.h"
-#include "run/failure.h"
+#include "textio/console.h"
+#include "textio/failure.h"
 #include "run/run.h"
 #include "run/state.h"
 
@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
   }
 
   auto state = std::make_unique<State>();
-  Console con(textio::Input(0, textio::unit_console_in, std::nullopt),
+  textio::Console con(textio::Input(0, textio::unit_console_in, std::nullopt),
               textio::Output(1, textio::unit_console_out, std::nullopt, false));
   try {
     int status = run(*state, con, cl.names);

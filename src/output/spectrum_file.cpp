@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "run/files.h"
-#include "run/format.h"
-#include "run/text_output.h"
+#include "textio/files.h"
+#include "textio/format.h"
+#include "textio/text_output.h"
 
 namespace smproc {
 
@@ -22,7 +22,7 @@ double modulus(Bin b) {
   return big * std::sqrt(1.0 + r * r);
 }
 
-void spectrum_file_step(const State& s, Console& con) {
+void spectrum_file_step(const State& s, textio::Console& con) {
   const textio::Format row("(F8.4,6(',',E12.4))");
 
   textio::list_write(con.out, {});

@@ -1,7 +1,7 @@
 // The Fourier amplitude spectra, written to "amp3.csv".
 #pragma once
 
-#include "run/console.h"
+#include "textio/console.h"
 #include "run/state.h"
 
 namespace smproc {
@@ -11,6 +11,6 @@ namespace smproc {
 double modulus(Bin b);
 
 // Announces and writes "amp3.csv": header, then bins 2..nom of fx1..fx3.
-void spectrum_file_step(const State& s, Console& con);
+void spectrum_file_step(const State& s, textio::Console& con);
 
 }  // namespace smproc

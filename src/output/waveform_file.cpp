@@ -1,7 +1,7 @@
 #include "output/waveform_file.h"
 
-#include "run/files.h"
-#include "run/format.h"
+#include "textio/files.h"
+#include "textio/format.h"
 
 namespace smproc {
 
@@ -14,7 +14,7 @@ int row_count(int nt, int stride) {
   return n > 0 ? static_cast<int>(n) : 0;
 }
 
-void waveform_file_step(State& s, Console& con) {
+void waveform_file_step(State& s, textio::Console& con) {
   const textio::Format prompt("(/,1X,'Enter output file name of waveform (csv format file)')");
   textio::formatted_write(con.out, prompt, {});
   const textio::Format name("(A30)");

@@ -1,7 +1,7 @@
 // The processed waveforms, written to the file the user names.
 #pragma once
 
-#include "run/console.h"
+#include "textio/console.h"
 #include "run/state.h"
 
 namespace smproc {
@@ -11,6 +11,6 @@ int row_count(int nt, int stride);
 
 // Asks for the file name (otfile), writes the header and every stride-th
 // sample of x1..x3 with its time.
-void waveform_file_step(State& s, Console& con);
+void waveform_file_step(State& s, textio::Console& con);
 
 }  // namespace smproc

@@ -47,7 +47,7 @@ void cut_window(State& s) {
   s.nt = n;
 }
 
-void window_step(State& s, Console& con) {
+void window_step(State& s, textio::Console& con) {
   textio::list_write(con.out, {});
   textio::list_write(con.out, {"Cutting data? (No=0,Yes=1)"});
   textio::list_read(con.in, {&s.icut});

@@ -1,7 +1,7 @@
 // The time window cut from the back-transformed series, and the row stride.
 #pragma once
 
-#include "run/console.h"
+#include "textio/console.h"
 #include "run/state.h"
 
 namespace smproc {
@@ -17,6 +17,6 @@ void cut_window(State& s);
 
 // Asks whether to cut (and for start and duration), then for the skip value;
 // sets iskip to the row stride.
-void window_step(State& s, Console& con);
+void window_step(State& s, textio::Console& con);
 
 }  // namespace smproc

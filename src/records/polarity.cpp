@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "run/text_input.h"
-#include "run/text_output.h"
+#include "textio/text_input.h"
+#include "textio/text_output.h"
 
 namespace smproc {
 
@@ -13,7 +13,7 @@ void reverse(Signal& xr, int nt) {
   for (int i = 1; i <= last; ++i) xr(i) = -xr(i);
 }
 
-void polarity_step(State& s, Console& con) {
+void polarity_step(State& s, textio::Console& con) {
   textio::list_write(con.out, {});
   textio::list_write(con.out, {" Change +/-? (YES=1)?? :"});
   textio::list_read(con.in, {&s.myes});

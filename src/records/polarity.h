@@ -1,7 +1,7 @@
 // Reversing the sign of chosen components before any processing.
 #pragma once
 
-#include "run/console.h"
+#include "textio/console.h"
 #include "run/state.h"
 
 namespace smproc {
@@ -11,6 +11,6 @@ void reverse(Signal& xr, int nt);
 
 // Asks whether to change polarity, then per component, and reverses the
 // components answered with 1. Sets myes, my1..my3.
-void polarity_step(State& s, Console& con);
+void polarity_step(State& s, textio::Console& con);
 
 }  // namespace smproc

@@ -3,8 +3,8 @@
 #include <array>
 #include <limits>
 
-#include "run/files.h"
-#include "run/format.h"
+#include "textio/files.h"
+#include "textio/format.h"
 
 namespace smproc {
 
@@ -22,7 +22,7 @@ void skip_header_line(textio::Input& in, std::string& head1) {
 // Reads header, scale line and samples; returns the count of values in
 // complete groups. Values past the capacity are read and counted but land in
 // a scratch group, never beyond the array.
-long long read_body(textio::Input& in, Console& con, Signal& xr, double& sf1, double& sf2) {
+long long read_body(textio::Input& in, textio::Console& con, Signal& xr, double& sf1, double& sf2) {
   std::string head1;
   for (int n = 0; n < header_before_scale; ++n) skip_header_line(in, head1);
   const textio::Format scale("(18X,F4.0,6X,F10.0)");
@@ -46,7 +46,7 @@ long long read_body(textio::Input& in, Console& con, Signal& xr, double& sf1, do
 
 }  // namespace
 
-void read_record(State& s, Console& con, const std::string& name, Signal& xr, bool create_missing) {
+void read_record(State& s, textio::Console& con, const std::string& name, Signal& xr, bool create_missing) {
   double sf1 = 0.0;
   double sf2 = 0.0;
   long long count = 0;

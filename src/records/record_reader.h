@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "run/console.h"
+#include "textio/console.h"
 #include "run/state.h"
 
 namespace smproc {
@@ -12,6 +12,6 @@ namespace smproc {
 // s.nt to eight times the complete groups of samples, echoes the scale line
 // and the count, then removes the mean of samples 1..nt and scales them by
 // sf1/sf2. A missing file is created empty when create_missing is set.
-void read_record(State& s, Console& con, const std::string& name, Signal& xr, bool create_missing);
+void read_record(State& s, textio::Console& con, const std::string& name, Signal& xr, bool create_missing);
 
 }  // namespace smproc

@@ -24,7 +24,7 @@ void copy_output(State& s) {
 
 }  // namespace
 
-int run(State& s, Console& con, const RecordNames& names) {
+int run(State& s, textio::Console& con, const RecordNames& names) {
   // 1. Opening lines and the record names.
   textio::list_write(con.out, {});
   textio::list_write(con.out, {"Enter input file of waveform data (NS)"});

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "run/console.h"
+#include "textio/console.h"
 #include "run/state.h"
 
 namespace smproc {
@@ -20,6 +20,6 @@ struct RecordNames {
 
 // Runs the whole dialogue over the console; returns the exit status. A
 // failed read or write throws textio::Failure.
-int run(State& s, Console& con, const RecordNames& names);
+int run(State& s, textio::Console& con, const RecordNames& names);
 
 }  // namespace smproc

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "run/text_input.h"
-#include "run/text_output.h"
+#include "textio/text_input.h"
+#include "textio/text_output.h"
 
 namespace smproc {
 
@@ -47,7 +47,7 @@ void apply_bandpass(State& s) {
   }
 }
 
-void bandpass_step(State& s, Console& con) {
+void bandpass_step(State& s, textio::Console& con) {
   textio::list_write(con.out, {});
   textio::list_write(con.out, {" Band Pass Filter? (YES=1)?? :"});
   textio::list_read(con.in, {&s.nbd});

@@ -1,7 +1,7 @@
 // The trapezoidal band-pass over bins 1..nom.
 #pragma once
 
-#include "run/console.h"
+#include "textio/console.h"
 #include "run/state.h"
 
 namespace smproc {
@@ -11,6 +11,6 @@ namespace smproc {
 void apply_bandpass(State& s);
 
 // Asks whether to filter (nbd) and for the four corners, then filters.
-void bandpass_step(State& s, Console& con);
+void bandpass_step(State& s, textio::Console& con);
 
 }  // namespace smproc

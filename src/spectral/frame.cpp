@@ -1,6 +1,6 @@
 #include "spectral/frame.h"
 
-#include "run/text_output.h"
+#include "textio/text_output.h"
 #include "spectral/fft.h"
 
 namespace smproc {
@@ -31,7 +31,7 @@ bool choose_length(int nt, int& nf, int& if1) {
   return false;
 }
 
-bool forward_half(State& s, Console& con) {
+bool forward_half(State& s, textio::Console& con) {
   if (!choose_length(s.nt, s.nf, s.if1)) {
     textio::list_write(con.out, {" NT>2**15 !!!!!"});
     return false;

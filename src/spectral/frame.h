@@ -1,7 +1,7 @@
 // The spectral frame: into the frequency domain and back.
 #pragma once
 
-#include "run/console.h"
+#include "textio/console.h"
 #include "run/state.h"
 
 namespace smproc {
@@ -14,7 +14,7 @@ bool choose_length(int nt, int& nf, int& if1);
 // transforms them, scales by dt, sets dur, dom, nom, eom and echoes the grid.
 // Returns false after the " NT>2**15 !!!!!" line when nt is above 32768: the
 // run then ends with status 0.
-bool forward_half(State& s, Console& con);
+bool forward_half(State& s, textio::Console& con);
 
 // Inverse half: completes fx1..fx3 by conjugate symmetry from bins 1..nom,
 // transforms them back and puts the real parts divided by dur into

@@ -1,7 +1,7 @@
 #include "spectral/integrate.h"
 
-#include "run/text_input.h"
-#include "run/text_output.h"
+#include "textio/text_input.h"
+#include "textio/text_output.h"
 
 namespace smproc {
 
@@ -56,7 +56,7 @@ void apply_operator(State& s) {
     each_bin(s, differentiate);
 }
 
-void integration_step(State& s, Console& con) {
+void integration_step(State& s, textio::Console& con) {
   textio::list_write(con.out, {});
   textio::list_write(con.out, {" Integration/Differentiation:"});
   textio::list_write(con.out, {" NO Change         :                 (Enter=0)"});

@@ -1,7 +1,7 @@
 // Integration and differentiation in the frequency domain, bins 2..nom.
 #pragma once
 
-#include "run/console.h"
+#include "textio/console.h"
 #include "run/state.h"
 
 namespace smproc {
@@ -12,6 +12,6 @@ namespace smproc {
 void apply_operator(State& s);
 
 // Shows the four choices, reads nit and applies the operator.
-void integration_step(State& s, Console& con);
+void integration_step(State& s, textio::Console& con);
 
 }  // namespace smproc

@@ -9,8 +9,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "run/console.h"
-#include "run/failure.h"
+#include "textio/console.h"
+#include "textio/failure.h"
 
 namespace smproc::testing {
 
@@ -24,7 +24,7 @@ class CapturedConsole {
   CapturedConsole(const CapturedConsole&) = delete;
   CapturedConsole& operator=(const CapturedConsole&) = delete;
 
-  Console& con() { return con_; }
+  textio::Console& con() { return con_; }
 
   // Everything written so far.
   std::string text() {
@@ -44,7 +44,7 @@ class CapturedConsole {
   }
 
   int fd_;
-  Console con_;
+  textio::Console con_;
 };
 
 }  // namespace smproc::testing

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "run/failure.h"
+#include "textio/failure.h"
 
 namespace smproc::testing {
 

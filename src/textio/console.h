@@ -1,16 +1,16 @@
 // Standard input and output as the run's console, units 5 and 6.
 #pragma once
 
-#include "run/text_input.h"
-#include "run/text_output.h"
+#include "textio/text_input.h"
+#include "textio/text_output.h"
 
-namespace smproc {
+namespace smproc::textio {
 
 struct Console {
-  textio::Input in;
-  textio::Output out;
+  Input in;
+  Output out;
 
-  Console(textio::Input input, textio::Output output)
+  Console(Input input, Output output)
       : in(std::move(input)), out(std::move(output)) {
     in.tie(&out);
   }
@@ -18,4 +18,4 @@ struct Console {
   Console& operator=(const Console&) = delete;
 };
 
-}  // namespace smproc
+}  // namespace smproc::textio

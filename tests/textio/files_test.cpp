@@ -1,4 +1,4 @@
-#include "run/files.h"
+#include "textio/files.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

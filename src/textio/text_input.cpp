@@ -1,4 +1,4 @@
-#include "run/text_input.h"
+#include "textio/text_input.h"
 
 #include <unistd.h>
 
@@ -9,7 +9,7 @@
 #include <limits>
 #include <string_view>
 
-#include "run/text_output.h"
+#include "textio/text_output.h"
 
 namespace smproc::textio {
 

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <variant>
 
-#include "run/failure.h"
-#include "run/format.h"
+#include "textio/failure.h"
+#include "textio/format.h"
 
 namespace smproc::textio {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "run/text_input.h"
-#include "run/text_output.h"
+#include "textio/text_input.h"
+#include "textio/text_output.h"
 
 namespace smproc::textio {
 

@@ -1,4 +1,4 @@
-#include "run/text_input.h"
+#include "textio/text_input.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "run/failure.h"
+#include "textio/failure.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "run/files.h"
+#include "textio/files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "run/text_output.h"
+#include "textio/text_output.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "run/format.h"
+#include "textio/format.h"
 
 #include <cctype>
 #include <stdexcept>
