@@ -44,10 +44,11 @@ Input open_for_reading(std::string_view raw, int unit, bool create_missing) {
   return Input(fd, unit, name);
 }
 
-Output open_for_writing(std::string_view raw, int unit) {
+Output open_for_writing(std::string_view raw, int unit, const OutputPlace& place) {
   std::string name = trim_name(raw);
   if (name.empty()) open_failure(name, unit, "null file name", true);
-  int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  const std::string path = place.folder.empty() ? name : (place.folder / name).string();
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) open_failure(name, unit, std::strerror(errno), true);
   refuse_folder(fd, name, unit, true);
   return Output(fd, unit, name, /*cut_at_close=*/true);

@@ -1,6 +1,7 @@
 // Opening files by name, as the run's record, spectrum and waveform files.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -17,8 +18,15 @@ std::string trim_name(std::string_view name);
 // reported otherwise.
 Input open_for_reading(std::string_view name, int unit, bool create_missing);
 
+// Where a run's output files go.
+struct OutputPlace {
+  // Relative names are opened in this folder; empty means the working folder.
+  // Reports name the file as it was given, not as it was found.
+  std::filesystem::path folder;
+};
+
 // Opens a file for writing from its start without emptying it first; the
 // close cuts it to what was written. A missing file is created.
-Output open_for_writing(std::string_view name, int unit);
+Output open_for_writing(std::string_view name, int unit, const OutputPlace& place = {});
 
 }  // namespace smproc::textio
