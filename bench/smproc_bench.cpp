@@ -10,9 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "textio/console.h"
+#include "records/series.h"
 #include "run/run.h"
-#include "run/state.h"
 #include "spectral/fft.h"
 
 namespace {
@@ -21,11 +20,11 @@ using namespace smproc;
 
 void BM_wvfast(benchmark::State& st) {
   const int n = static_cast<int>(st.range(0));
-  std::vector<Bin> a(capacity);
+  std::vector<Bin> a(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) a[i] = {std::sin(0.001 * i), 0.0};
   int ind = -1;
   for (auto _ : st) {
-    wvfast(n, a.data(), capacity, ind);
+    wvfast(n, a.data(), n, ind);
     ind = -ind;  // alternate, so the values stay bounded
     benchmark::DoNotOptimize(a.data());
   }
@@ -51,31 +50,29 @@ class WholeRun {
     for (const char* ext : {".ns", ".ew", ".ud"})
       std::ofstream(dir_ / ("rec" + std::string(ext))) << text;
   }
-  ~WholeRun() { std::filesystem::remove_all(dir_); }
+  ~WholeRun() {
+    ::close(null_);
+    std::filesystem::remove_all(dir_);
+  }
 
   void once() {
-    auto s = std::make_unique<State>();
-    textio::Console con(
-        textio::Input::from_text("0\n1\n0.1 0.2 20 25\n1\n0\n0\nvel.csv\n\n",
-                                 textio::unit_console_in, std::nullopt),
-        textio::Output(open("/dev/null", O_WRONLY), textio::unit_console_out, std::nullopt, false));
-    RecordNames names{(dir_ / "rec.ns").string(), (dir_ / "rec.ew").string(),
-                      (dir_ / "rec.ud").string(), false};
-    run(*s, con, names);
-    con.out.close();
+    RunSetup setup;
+    setup.records = {(dir_ / "rec.ns").string(), (dir_ / "rec.ew").string(),
+                     (dir_ / "rec.ud").string(), false};
+    setup.answers.text = "0\n1\n0.1 0.2 20 25\n1\n0\n0\nvel.csv\n\n";
+    setup.console.fd = null_;
+    setup.out_dir = dir_;
+    if (run_record_set(setup).status != 0) std::abort();
   }
-  const std::filesystem::path& dir() const { return dir_; }
 
  private:
   std::filesystem::path dir_;
+  int null_ = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
 };
 
 void BM_whole_run(benchmark::State& st) {
   WholeRun w;
-  auto here = std::filesystem::current_path();
-  std::filesystem::current_path(w.dir());
   for (auto _ : st) w.once();
-  std::filesystem::current_path(here);
 }
 BENCHMARK(BM_whole_run)->Unit(benchmark::kMillisecond);
 

@@ -1,16 +1,11 @@
 // smproc: processes one three-component strong-motion acceleration record.
 #include <csignal>
 #include <cstdio>
-#include <exception>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "run/command_line.h"
-#include "textio/console.h"
-#include "textio/failure.h"
 #include "run/run.h"
-#include "run/state.h"
 
 namespace {
 
@@ -41,23 +36,10 @@ int main(int argc, char** argv) {
       break;
   }
 
-  auto state = std::make_unique<State>();
-  textio::Console con(textio::Input(0, textio::unit_console_in, std::nullopt),
-              textio::Output(1, textio::unit_console_out, std::nullopt, false));
-  try {
-    int status = run(*state, con, cl.names);
-    con.out.flush();
-    return status;
-  } catch (const textio::Failure& f) {
-    // Files of the failed step were flushed and cut as the stack unwound.
-    try {
-      con.out.flush();
-    } catch (const textio::Failure&) {
-    }
-    to_stderr(textio::report(f));
-    return 2;
-  } catch (const std::exception& e) {
-    to_stderr(std::string("smproc: ") + e.what() + "\n");
-    return 2;
-  }
+  RunSetup setup;
+  setup.records = cl.names;
+  setup.on_warning = [](const std::string& w) { to_stderr("smproc: warning: " + w + "\n"); };
+  const RunOutcome outcome = run_record_set(setup);
+  if (!outcome.report.empty()) to_stderr(outcome.report);
+  return outcome.status;
 }

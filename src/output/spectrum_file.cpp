@@ -22,19 +22,20 @@ double modulus(Bin b) {
   return big * std::sqrt(1.0 + r * r);
 }
 
-void spectrum_file_step(const State& s, textio::Console& con) {
+void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
+                        PerComponent<const Spectrum*> fx, int nom, double dom) {
   const textio::Format row("(F8.4,6(',',E12.4))");
 
   textio::list_write(con.out, {});
   textio::list_write(con.out, {"Fourier Spectrum data are stored in \"amp3.csv\""});
 
-  textio::Output file = textio::open_for_writing("amp3.csv", textio::unit_spectrum);
+  textio::Output file = textio::open_for_writing("amp3.csv", textio::unit_spectrum, place);
   textio::list_write(file, {"frequency(Hz),NS,EW,UD"});
   // Bins 2..nom: zero frequency is left out, the Nyquist bin is the last row.
-  for (int i = 2; i <= s.nom; ++i) {
-    const double f = (static_cast<double>(i - 1) * s.dom) / 6.283185307;
+  for (int i = 2; i <= nom; ++i) {
+    const double f = (static_cast<double>(i - 1) * dom) / 6.283185307;
     textio::formatted_write(file, row,
-                            {f, modulus(s.fx1(i)), modulus(s.fx2(i)), modulus(s.fx3(i))});
+                            {f, modulus((*fx[0])(i)), modulus((*fx[1])(i)), modulus((*fx[2])(i))});
   }
   file.close();
 }

@@ -1,8 +1,10 @@
 // The Fourier amplitude spectra, written to "amp3.csv".
 #pragma once
 
+#include "records/series.h"
+#include "spectral/spectrum.h"
 #include "textio/console.h"
-#include "run/state.h"
+#include "textio/files.h"
 
 namespace smproc {
 
@@ -10,7 +12,9 @@ namespace smproc {
 // sqrt(1 + (smaller/larger)^2), the larger alone when the smaller adds nothing.
 double modulus(Bin b);
 
-// Announces and writes "amp3.csv": header, then bins 2..nom of fx1..fx3.
-void spectrum_file_step(const State& s, textio::Console& con);
+// Announces and writes "amp3.csv" in the place: header, then bins 2..nom of
+// the three spectra, bin i lying at (i - 1) * dom rad/s.
+void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
+                        PerComponent<const Spectrum*> fx, int nom, double dom);
 
 }  // namespace smproc

@@ -14,21 +14,30 @@ int row_count(int nt, int stride) {
   return n > 0 ? static_cast<int>(n) : 0;
 }
 
-void waveform_file_step(State& s, textio::Console& con) {
+void waveform_file_step(textio::Console& con, textio::Warnings& warnings,
+                        const textio::OutputPlace& place, std::string& otfile,
+                        PerComponent<const Series*> x, int nt, int stride, double dt) {
   const textio::Format prompt("(/,1X,'Enter output file name of waveform (csv format file)')");
   textio::formatted_write(con.out, prompt, {});
   const textio::Format name("(A30)");
-  textio::formatted_read(con.in, name, {textio::TextItem{&s.otfile, 30}});
+  // The question is seen before the answer line is looked at.
+  con.out.flush();
+  const std::string typed = con.in.peek_line(256);
+  textio::formatted_read(con.in, name, {textio::TextItem{&otfile, 30}});
+  if (typed.size() > 30 && typed.find_first_not_of(" \t", 30) != std::string::npos)
+    warnings.add("the waveform file name was cut to 30 characters: the file is called \"" +
+                 textio::trim_name(otfile) + "\"");
 
-  textio::Output out = textio::open_for_writing(s.otfile, textio::unit_file);
+  textio::Output out = textio::open_for_writing(otfile, textio::unit_file, place);
   textio::list_write(out, {"time(s)", ",NS", ",EW", ",UD"});
   const textio::Format row("(F8.3,4(',',F12.4))");
-  const int stride = s.iskip == 0 ? 1 : s.iskip;
-  const int rows = row_count(s.nt, s.iskip);
+  const int rows = row_count(nt, stride);
+  const int step = stride == 0 ? 1 : stride;
   for (int k = 0; k < rows; ++k) {
-    int i = 1 + k * stride;
+    int i = 1 + k * step;
     textio::formatted_write(out, row,
-                            {static_cast<double>(i - 1) * s.dt, s.x1(i), s.x2(i), s.x3(i)});
+                            {static_cast<double>(i - 1) * dt, x[0]->get(i), x[1]->get(i),
+                             x[2]->get(i)});
   }
   out.close();
 }

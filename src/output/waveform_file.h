@@ -1,16 +1,22 @@
 // The processed waveforms, written to the file the user names.
 #pragma once
 
+#include <string>
+
+#include "records/series.h"
 #include "textio/console.h"
-#include "run/state.h"
+#include "textio/files.h"
+#include "textio/warnings.h"
 
 namespace smproc {
 
 // Number of data rows for nt samples at the given stride.
 int row_count(int nt, int stride);
 
-// Asks for the file name (otfile), writes the header and every stride-th
-// sample of x1..x3 with its time.
-void waveform_file_step(State& s, textio::Console& con);
+// Asks for the file name (otfile, 30 characters), writes in the place the
+// header and every stride-th sample 1..nt of x with its time (i - 1) * dt.
+void waveform_file_step(textio::Console& con, textio::Warnings& warnings,
+                        const textio::OutputPlace& place, std::string& otfile,
+                        PerComponent<const Series*> x, int nt, int stride, double dt);
 
 }  // namespace smproc

@@ -1,16 +1,24 @@
 // Reversing the sign of chosen components before any processing.
 #pragma once
 
+#include "records/series.h"
 #include "textio/console.h"
-#include "run/state.h"
 
 namespace smproc {
 
-// Negates samples 1..nt of xr (a zero becomes a negative zero).
-void reverse(Signal& xr, int nt);
+// Negates samples 1..nt of xr (a zero becomes a negative zero); positions up
+// to nt that the record did not reach are zeros and become negative zeros.
+void reverse(Series& xr, int nt);
+
+// The answers of the polarity dialogue.
+struct PolarityAnswers {
+  int change = 0;                 // myes: 1 asks per component
+  PerComponent<int> reverse{};    // my1..my3: 1 reverses that component
+};
 
 // Asks whether to change polarity, then per component, and reverses the
-// components answered with 1. Sets myes, my1..my3.
-void polarity_step(State& s, textio::Console& con);
+// components answered with 1.
+void polarity_step(textio::Console& con, PerComponent<Series*> xr, int nt,
+                   PolarityAnswers& answers);
 
 }  // namespace smproc

@@ -2,16 +2,33 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "records/series.h"
 #include "textio/console.h"
-#include "run/state.h"
+#include "textio/warnings.h"
 
 namespace smproc {
 
-// Reads the record named `name` into xr (positions 1.. in file order), sets
-// s.nt to eight times the complete groups of samples, echoes the scale line
-// and the count, then removes the mean of samples 1..nt and scales them by
-// sf1/sf2. A missing file is created empty when create_missing is set.
-void read_record(State& s, textio::Console& con, const std::string& name, Signal& xr, bool create_missing);
+// What a record told beyond its samples.
+struct RecordRead {
+  int nt = 0;  // eight times the complete groups of samples
+  double sf1 = 0.0, sf2 = 0.0;  // scale factor numerator and denominator
+  long long values = 0;  // values in complete groups, counted past the capacity too
+  // Values after the eighth on sample lines, passed over, and their lines.
+  long long ignored_values = 0;
+  long long lines_with_ignored_values = 0;
+  // The header lines as they were passed over (the scale line included),
+  // each cut to a few dozen characters.
+  std::vector<std::string> header;
+};
+
+// Reads the record `name` into xr (positions 1.. in file order), echoes the
+// scale line and the count with dt, then removes the mean of samples 1..nt
+// and scales them by sf1/sf2. A missing file is created empty when
+// create_missing is set, and reported otherwise. Warns of values passed
+// over, values past the capacity and a record without samples.
+RecordRead read_record(textio::Console& con, textio::Warnings& warnings, const std::string& name,
+                       double dt, Series& xr, bool create_missing);
 
 }  // namespace smproc

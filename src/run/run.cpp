@@ -1,9 +1,18 @@
 #include "run/run.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <new>
+
 #include "output/spectrum_file.h"
 #include "output/waveform_file.h"
 #include "output/window.h"
 #include "records/polarity.h"
+#include "records/record_header.h"
 #include "records/record_reader.h"
 #include "spectral/bandpass.h"
 #include "spectral/frame.h"
@@ -13,46 +22,191 @@ namespace smproc {
 
 namespace {
 
+constexpr const char* component_names[] = {"NS", "EW", "UD"};
+
+// Ends a run that cannot give a good result, with a report in the user's words.
+struct Stop {
+  std::string report;
+};
+
+std::string number(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", v);
+  return text;
+}
+
+// Headers that state another sampling rate or another component than the
+// run assumes, and components of different lengths.
+void check_records(const State& s, textio::Warnings& warnings) {
+  for (int c = 0; c < 3; ++c) {
+    const Component& comp = s.components[c];
+    const HeaderFacts facts = header_facts(comp.record.header);
+    if (facts.sampling_hz && *facts.sampling_hz != 100.0) {
+      const double ratio = *facts.sampling_hz / 100.0;
+      warnings.add(comp.file + ": the header states a sampling frequency of " + facts.sampling +
+                   "; the record is processed at 100 Hz (0.01 s), so the outputs' frequencies "
+                   "are " + number(1.0 / ratio) + " times and their times " + number(ratio) +
+                   " times the true ones");
+    }
+    if (direction_disagrees(facts.direction, c)) {
+      warnings.add(comp.file + ": the header states the direction " + facts.direction +
+                   ", but the file is read as the " + component_names[c] + " component (" +
+                   std::string(expected_direction(c)) + ")");
+    }
+  }
+  const int ns = s.components[0].record.nt, ew = s.components[1].record.nt,
+            ud = s.components[2].record.nt;
+  if (ns != ud || ew != ud) {
+    warnings.add("the records hold different sample counts (NS " + std::to_string(ns) + ", EW " +
+                 std::to_string(ew) + ", UD " + std::to_string(ud) +
+                 "); all three are processed with the UD count, " + std::to_string(ud) +
+                 ": a longer record is cut there, a shorter one continues with what stands "
+                 "past its own count (its unconverted last values, then zeros)");
+  }
+}
+
+// Why a component's values are not finite, in the user's terms.
+std::string cause(const State& s, int c, const char* stage) {
+  const Component& comp = s.components[c];
+  const int n = std::min(s.components[2].record.nt, comp.calibrated.size());
+  for (int i = 1; i <= n; ++i) {
+    if (!std::isfinite(comp.calibrated(i))) {
+      const RecordRead& r = comp.record;
+      if (r.sf2 == 0.0 || !std::isfinite(r.sf1) || !std::isfinite(r.sf2))
+        return comp.file + " has the scale factor " + number(r.sf1) + "/" + number(r.sf2) +
+               " on its scale line, which gives values that are not numbers";
+      return comp.file + " holds a sample too large to scale (sample " + std::to_string(i) + ")";
+    }
+  }
+  return std::string("the ") + component_names[c] + " component's values overflow " + stage;
+}
+
+// Ends the run before a file would receive a value that is not finite.
+void check_spectra(const State& s) {
+  for (int c = 0; c < 3; ++c) {
+    const Spectrum& f = s.components[c].spectrum;
+    for (int i = 2; i <= s.grid.nom; ++i) {
+      if (!std::isfinite(modulus(f(i))))
+        throw Stop{"smproc: amp3.csv not written: " + cause(s, c, "in the frequency domain") +
+                   "\n"};
+    }
+  }
+}
+
+void check_waveforms(const State& s) {
+  const int rows = row_count(s.nt, s.answers.window.stride);
+  const int step = s.answers.window.stride == 0 ? 1 : s.answers.window.stride;
+  for (int c = 0; c < 3; ++c) {
+    const Series& x = s.components[c].output;
+    for (int k = 0; k < rows; ++k) {
+      if (!std::isfinite(x.get(1 + k * step)))
+        throw Stop{"smproc: waveform file not written: " +
+                   cause(s, c, "after the inverse transform") + "\n"};
+    }
+  }
+}
+
 // The output series start as copies of the back-transformed series.
 void copy_output(State& s) {
-  for (int i = 1; i <= s.nt; ++i) {
-    s.x1(i) = s.xr1(i);
-    s.x2(i) = s.xr2(i);
-    s.x3(i) = s.xr3(i);
+  for (Component& c : s.components) {
+    c.output.reserve(s.nt);
+    for (int i = 1; i <= s.nt; ++i) c.output.append(c.calibrated.get(i));
   }
+}
+
+textio::Console open_console(const RunSetup& setup) {
+  textio::Input in =
+      setup.answers.text
+          ? textio::Input::from_text(*setup.answers.text, textio::unit_console_in, std::nullopt)
+          : textio::Input(::dup(setup.answers.fd), textio::unit_console_in, std::nullopt);
+  textio::Output out =
+      setup.console.text
+          ? textio::Output::to_text(setup.console.text, textio::unit_console_out, std::nullopt)
+          : textio::Output(::dup(setup.console.fd), textio::unit_console_out, std::nullopt,
+                           false);
+  return textio::Console(std::move(in), std::move(out));
 }
 
 }  // namespace
 
-int run(State& s, textio::Console& con, const RecordNames& names) {
-  // 1. Opening lines and the record names.
+int run_steps(State& s, textio::Console& con, const RecordNames& names,
+              const textio::OutputPlace& place, textio::Warnings& warnings) {
+  Answers& a = s.answers;
+  // 1. Opening lines.
   textio::list_write(con.out, {});
   textio::list_write(con.out, {"Enter input file of waveform data (NS)"});
-  s.infile1 = names.ns;
-  s.infile2 = names.ew;
-  s.infile3 = names.ud;
   // 2. Records NS, EW, UD; nt is then the UD count.
-  read_record(s, con, s.infile1, s.xr1, names.create_missing);
-  read_record(s, con, s.infile2, s.xr2, names.create_missing);
-  read_record(s, con, s.infile3, s.xr3, names.create_missing);
+  const std::string* files[] = {&names.ns, &names.ew, &names.ud};
+  for (int c = 0; c < 3; ++c) {
+    Component& comp = s.components[c];
+    comp.file = *files[c];
+    comp.record =
+        read_record(con, warnings, comp.file, s.dt, comp.calibrated, names.create_missing);
+    s.nt = comp.record.nt;
+  }
+  check_records(s, warnings);
   // 3. Polarity.
-  polarity_step(s, con);
+  polarity_step(con, s.calibrated(), s.nt, a.polarity);
   // 4. Into the frequency domain; a record too long for the transform ends the run.
-  if (!forward_half(s, con)) return 0;
+  if (!forward_half(con, std::as_const(s).calibrated(), s.nt, s.dt, s.spectra(), s.grid)) {
+    throw Stop{"smproc: " + names.ud + " holds " + std::to_string(s.nt) +
+               " samples; at most 32768 can be transformed, so no file was written\n"};
+  }
   // 5-7. Band-pass, integration or differentiation, spectrum file.
-  bandpass_step(s, con);
-  integration_step(s, con);
-  spectrum_file_step(s, con);
+  bandpass_step(con, warnings, a.bandpass, a.bandpass_corners, s.grid.nom, s.grid.dom,
+                s.spectra());
+  integration_step(con, a.operation, s.grid.nom, s.grid.dom, s.spectra());
+  check_spectra(s);
+  spectrum_file_step(con, place, std::as_const(s).spectra(), s.grid.nom, s.grid.dom);
   // 8-9. Back to the time domain, and the output series.
-  inverse_half(s);
+  inverse_half(s.grid, s.spectra(), s.calibrated());
   copy_output(s);
   // 10-11. Window, decimation, waveform file.
-  window_step(s, con);
-  waveform_file_step(s, con);
+  window_step(con, warnings, s.dt, std::as_const(s).calibrated(), s.outputs(), s.nt, a.window);
+  check_waveforms(s);
+  waveform_file_step(con, warnings, place, a.waveform_name, std::as_const(s).outputs(), s.nt,
+                     a.window.stride, s.dt);
   // 12. Final pause: one line, whatever it holds.
   textio::list_read(con.in, {});
   // 13. Normal end.
   return 0;
+}
+
+RunOutcome run_record_set(const RunSetup& setup) {
+  RunOutcome outcome;
+  textio::Warnings warnings(setup.on_warning);
+  try {
+    State state;
+    textio::Console con = open_console(setup);
+    try {
+      outcome.status = run_steps(state, con, setup.records, {setup.out_dir}, warnings);
+      con.out.flush();
+    } catch (const textio::Failure& f) {
+      // Files of the failed step were flushed and cut as the stack unwound;
+      // the console keeps what was written before the failure.
+      try {
+        con.out.flush();
+      } catch (const textio::Failure&) {
+      }
+      outcome.status = 2;
+      outcome.report = textio::report(f);
+    } catch (const Stop& stop) {
+      try {
+        con.out.flush();
+      } catch (const textio::Failure&) {
+      }
+      outcome.status = 2;
+      outcome.report = stop.report;
+    }
+  } catch (const std::bad_alloc&) {
+    outcome.status = 2;
+    outcome.report = "smproc: out of memory\n";
+  } catch (const std::exception& e) {
+    outcome.status = 2;
+    outcome.report = std::string("smproc: ") + e.what() + "\n";
+  }
+  outcome.warnings = warnings.all();
+  return outcome;
 }
 
 }  // namespace smproc

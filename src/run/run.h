@@ -1,10 +1,15 @@
-// One run: the dialogue and the steps, in their fixed order.
+// One run of the dialogue over one record set, as a plain function call.
 #pragma once
 
+#include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
-#include "textio/console.h"
 #include "run/state.h"
+#include "textio/console.h"
+#include "textio/files.h"
+#include "textio/warnings.h"
 
 namespace smproc {
 
@@ -14,12 +19,48 @@ struct RecordNames {
   std::string ew = "tky0070410231756.ew";
   std::string ud = "tky0070410231756.ud";
   // The fixed names are created empty when missing (their first read then
-  // meets the end of the file); names a user typed are reported instead.
+  // meets the end of the file); names a user gave are reported instead.
   bool create_missing = true;
 };
 
-// Runs the whole dialogue over the console; returns the exit status. A
-// failed read or write throws textio::Failure.
-int run(State& s, textio::Console& con, const RecordNames& names);
+// Where the answers come from: a descriptor, or a block of text.
+struct AnswerSource {
+  int fd = 0;                       // read, never closed
+  std::optional<std::string> text;  // when set, the answers instead of fd
+};
+
+// Where the console text goes: a descriptor, or a text in memory.
+struct ConsoleSink {
+  int fd = 1;                     // written, never closed
+  std::string* text = nullptr;    // when set, the console text is appended here instead
+};
+
+// Everything one run needs from outside.
+struct RunSetup {
+  RecordNames records;
+  AnswerSource answers;
+  ConsoleSink console;
+  // The folder "amp3.csv" and the waveform file go to (relative names);
+  // empty: the working folder.
+  std::filesystem::path out_dir;
+  // Told of each warning as it arises.
+  textio::Warnings::Listener on_warning;
+};
+
+struct RunOutcome {
+  int status = 0;      // the exit status: 0, or 2 after a failure
+  std::string report;  // the failure report, when the run failed
+  std::vector<std::string> warnings;
+};
+
+// Runs the whole dialogue over one record set. Nothing outside the setup is
+// read or changed, so runs on different record sets and folders may go on
+// at the same time.
+RunOutcome run_record_set(const RunSetup& setup);
+
+// The steps of a run in their order over a state and a console; returns the
+// exit status. A failed read or write throws textio::Failure.
+int run_steps(State& s, textio::Console& con, const RecordNames& names,
+              const textio::OutputPlace& place, textio::Warnings& warnings);
 
 }  // namespace smproc

@@ -1,6 +1,7 @@
 #include "spectral/bandpass.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "textio/text_input.h"
 #include "textio/text_output.h"
@@ -18,18 +19,20 @@ void scale(Bin& b, double aa) {
 
 }  // namespace
 
-void apply_bandpass(State& s) {
-  const double oml1 = s.fl1 * twopi;
-  const double oml2 = s.fl2 * twopi;
-  const double omh1 = s.fh1 * twopi;
-  const double omh2 = s.fh2 * twopi;
+void apply_bandpass(const Corners& c, int nom, double dom, PerComponent<Spectrum*> fx) {
+  const double oml1 = c.fl1 * twopi;
+  const double oml2 = c.fl2 * twopi;
+  const double omh1 = c.fh1 * twopi;
+  const double omh2 = c.fh2 * twopi;
 
-  for (int i = 1; i <= s.nom; ++i) {
-    const double omega = static_cast<double>(i - 1) * s.dom;
+  for (int i = 1; i <= nom; ++i) {
+    const double omega = static_cast<double>(i - 1) * dom;
     bool zeroed = false;
     if (omega <= oml1) zeroed = true;
     if (omega >= omh2) zeroed = true;
-    if (zeroed) s.fx1(i) = s.fx2(i) = s.fx3(i) = Bin{};
+    if (zeroed) {
+      for (Spectrum* f : fx) (*f)(i) = Bin{};
+    }
 
     double aa = 1.0;
     if (omega < oml2) aa = (omega - oml1) / (oml2 - oml1);
@@ -41,23 +44,33 @@ void apply_bandpass(State& s) {
     // makes aa infinite there; such a bin takes just the sign, as a very
     // steep ramp would leave it, rather than 0 * inf = NaN.
     if (zeroed && !std::isfinite(aa)) aa = std::copysign(1.0, aa);
-    scale(s.fx1(i), aa);
-    scale(s.fx2(i), aa);
-    scale(s.fx3(i), aa);
+    for (Spectrum* f : fx) scale((*f)(i), aa);
   }
 }
 
-void bandpass_step(State& s, textio::Console& con) {
+void bandpass_step(textio::Console& con, textio::Warnings& warnings, int& answer,
+                   Corners& corners, int nom, double dom, PerComponent<Spectrum*> fx) {
   textio::list_write(con.out, {});
   textio::list_write(con.out, {" Band Pass Filter? (YES=1)?? :"});
-  textio::list_read(con.in, {&s.nbd});
-  if (s.nbd != 1) return;
+  textio::list_read(con.in, {&answer});
+  if (answer != 1) return;
 
   textio::list_write(con.out, {});
   textio::list_write(con.out, {"  TRAPEZOIDAL BAND PATH FILTER"});
   textio::list_write(con.out, {"  ENTER fL1<fL2<fH1<fH2 (Hz)"});
-  textio::list_read(con.in, {&s.fl1, &s.fl2, &s.fh1, &s.fh2});
-  apply_bandpass(s);
+  textio::list_read(con.in, {&corners.fl1, &corners.fl2, &corners.fh1, &corners.fh2});
+  const Corners& c = corners;
+  if (!(c.fl1 <= c.fl2 && c.fl2 <= c.fh1 && c.fh1 <= c.fh2)) {
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "band-pass corners %g %g %g %g Hz are not in increasing order "
+                  "(fL1<fL2<fH1<fH2); they are used as typed, %s",
+                  c.fl1, c.fl2, c.fh1, c.fh2,
+                  c.fl1 >= c.fh2 ? "which removes every frequency: the waveforms are zero"
+                                 : "so the filter is not the trapezoid asked for");
+    warnings.add(text);
+  }
+  apply_bandpass(corners, nom, dom, fx);
 }
 
 }  // namespace smproc

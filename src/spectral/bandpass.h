@@ -1,16 +1,25 @@
 // The trapezoidal band-pass over bins 1..nom.
 #pragma once
 
+#include "spectral/spectrum.h"
+#include "records/series.h"
 #include "textio/console.h"
-#include "run/state.h"
+#include "textio/warnings.h"
 
 namespace smproc {
 
-// Applies the trapezoid with corners fl1, fl2, fh1, fh2 (Hz) to bins 1..nom
-// of fx1..fx3.
-void apply_bandpass(State& s);
+// The four corners as typed, Hz: the low stop band ends at fl1, the pass band
+// runs from fl2 to fh1, the high stop band starts at fh2.
+struct Corners {
+  double fl1 = 0.0, fl2 = 0.0, fh1 = 0.0, fh2 = 0.0;
+};
 
-// Asks whether to filter (nbd) and for the four corners, then filters.
-void bandpass_step(State& s, textio::Console& con);
+// Applies the trapezoid to bins 1..nom of the three spectra, bin i lying at
+// (i - 1) * dom rad/s.
+void apply_bandpass(const Corners& corners, int nom, double dom, PerComponent<Spectrum*> fx);
+
+// Asks whether to filter (answer: nbd) and for the corners, then filters.
+void bandpass_step(textio::Console& con, textio::Warnings& warnings, int& answer,
+                   Corners& corners, int nom, double dom, PerComponent<Spectrum*> fx);
 
 }  // namespace smproc

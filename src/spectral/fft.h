@@ -1,7 +1,7 @@
 // The radix-2 transform of the run.
 #pragma once
 
-#include "run/state.h"
+#include "spectral/spectrum.h"
 
 namespace smproc {
 

@@ -1,7 +1,7 @@
 #include "spectral/frame.h"
 
-#include "textio/text_output.h"
 #include "spectral/fft.h"
+#include "textio/text_output.h"
 
 namespace smproc {
 
@@ -31,65 +31,60 @@ bool choose_length(int nt, int& nf, int& if1) {
   return false;
 }
 
-bool forward_half(State& s, textio::Console& con) {
-  if (!choose_length(s.nt, s.nf, s.if1)) {
+bool forward_half(textio::Console& con, PerComponent<const Series*> xr, int nt, double dt,
+                  PerComponent<Spectrum*> fx, Grid& g) {
+  if (!choose_length(nt, g.nf, g.if1)) {
     textio::list_write(con.out, {" NT>2**15 !!!!!"});
     return false;
   }
   textio::list_write(con.out, {});
-  textio::list_write(con.out, {" IF1,NF=", s.if1, s.nf});
+  textio::list_write(con.out, {" IF1,NF=", g.if1, g.nf});
 
-  // Samples as real parts, then zeros up to the transform length.
-  for (int i = 1; i <= s.nt; ++i) {
-    s.fx1(i) = {s.xr1(i), 0.0};
-    s.fx2(i) = {s.xr2(i), 0.0};
-    s.fx3(i) = {s.xr3(i), 0.0};
-  }
-  for (int i = s.nt + 1; i <= s.nf; ++i) {
-    s.fx1(i) = {};
-    s.fx2(i) = {};
-    s.fx3(i) = {};
+  for (int c = 0; c < 3; ++c) {
+    // Samples as real parts (a shorter record's missing positions as zeros),
+    // then zeros up to the transform length.
+    Spectrum& f = *fx[c];
+    f.restart(g.nf);
+    for (int i = 1; i <= nt; ++i) f.append({xr[c]->get(i), 0.0});
+    for (int i = nt + 1; i <= g.nf; ++i) f.append({});
   }
 
-  wvfast(s.nf, s.fx1.data(), capacity, -1);
-  wvfast(s.nf, s.fx2.data(), capacity, -1);
-  wvfast(s.nf, s.fx3.data(), capacity, -1);
+  for (Spectrum* f : fx) wvfast(g.nf, f->data(), g.nf, -1);
 
   // nf is a power of two, so dur is exact.
-  s.dur = static_cast<double>(s.nf) * s.dt;
-  for (int i = 1; i <= s.nf; ++i) {
-    for (Spectrum* fx : {&s.fx1, &s.fx2, &s.fx3}) {
-      (*fx)(i).re = (*fx)(i).re * s.dt;
-      (*fx)(i).im = (*fx)(i).im * s.dt;
+  g.dur = static_cast<double>(g.nf) * dt;
+  for (Spectrum* f : fx) {
+    for (int i = 1; i <= g.nf; ++i) {
+      (*f)(i).re = (*f)(i).re * dt;
+      (*f)(i).im = (*f)(i).im * dt;
     }
   }
 
-  s.dom = twopi / s.dur;
-  s.nom = s.nf / 2 + 1;
+  g.dom = twopi / g.dur;
+  g.nom = g.nf / 2 + 1;
   // One grid step beyond the Nyquist bin; echoed only.
-  s.eom = static_cast<double>(s.nom) * s.dom;
+  g.eom = static_cast<double>(g.nom) * g.dom;
 
   textio::list_write(con.out, {});
-  textio::list_write(con.out, {" DUR,DOM,NOM,EOM=", s.dur, s.dom, s.nom, s.eom});
-  textio::list_write(con.out, {" Highest Frequency (hz)=", s.eom / twopi});
+  textio::list_write(con.out, {" DUR,DOM,NOM,EOM=", g.dur, g.dom, g.nom, g.eom});
+  textio::list_write(con.out, {" Highest Frequency (hz)=", g.eom / twopi});
   return true;
 }
 
-void inverse_half(State& s) {
+void inverse_half(const Grid& g, PerComponent<Spectrum*> fx, PerComponent<Series*> xr) {
   // Bins 1 and nom stay as the edits left them, imaginary parts included.
-  conjugate_mirror(s.fx1, s.nf);
-  conjugate_mirror(s.fx2, s.nf);
-  conjugate_mirror(s.fx3, s.nf);
+  for (Spectrum* f : fx) conjugate_mirror(*f, g.nf);
+  for (Spectrum* f : fx) wvfast(g.nf, f->data(), g.nf, +1);
 
-  wvfast(s.nf, s.fx1.data(), capacity, +1);
-  wvfast(s.nf, s.fx2.data(), capacity, +1);
-  wvfast(s.nf, s.fx3.data(), capacity, +1);
-
-  // A division by dur, not a product with its reciprocal: the two round differently.
-  for (int i = 1; i <= s.nf; ++i) {
-    s.xr1(i) = s.fx1(i).re / s.dur;
-    s.xr2(i) = s.fx2(i).re / s.dur;
-    s.xr3(i) = s.fx3(i).re / s.dur;
+  // A division by dur, not a product with its reciprocal: the two round
+  // differently. Positions past nf keep what the record left there.
+  for (int c = 0; c < 3; ++c) {
+    const Spectrum& f = *fx[c];
+    Series& x = *xr[c];
+    const int held = x.size() < g.nf ? x.size() : g.nf;
+    for (int i = 1; i <= held; ++i) x(i) = f(i).re / g.dur;
+    x.reserve(g.nf);
+    for (int i = held + 1; i <= g.nf; ++i) x.append(f(i).re / g.dur);
   }
 }
 

@@ -35,36 +35,35 @@ void differentiate(Bin& b, double omega) {
 }
 
 template <typename Op>
-void each_bin(State& s, Op op) {
+void each_bin(int nom, double dom, PerComponent<Spectrum*> fx, Op op) {
   // Bin 1 (zero frequency) is never visited, so omega is never 0.
-  for (int i = 2; i <= s.nom; ++i) {
-    const double omega = static_cast<double>(i - 1) * s.dom;
-    op(s.fx1(i), omega);
-    op(s.fx2(i), omega);
-    op(s.fx3(i), omega);
+  for (int i = 2; i <= nom; ++i) {
+    const double omega = static_cast<double>(i - 1) * dom;
+    for (Spectrum* f : fx) op((*f)(i), omega);
   }
 }
 
 }  // namespace
 
-void apply_operator(State& s) {
-  if (s.nit == 1)
-    each_bin(s, integrate_once);
-  else if (s.nit == 2)
-    each_bin(s, integrate_twice);
-  else if (s.nit == 3)
-    each_bin(s, differentiate);
+void apply_operator(int nit, int nom, double dom, PerComponent<Spectrum*> fx) {
+  if (nit == 1)
+    each_bin(nom, dom, fx, integrate_once);
+  else if (nit == 2)
+    each_bin(nom, dom, fx, integrate_twice);
+  else if (nit == 3)
+    each_bin(nom, dom, fx, differentiate);
 }
 
-void integration_step(State& s, textio::Console& con) {
+void integration_step(textio::Console& con, int& nit, int nom, double dom,
+                      PerComponent<Spectrum*> fx) {
   textio::list_write(con.out, {});
   textio::list_write(con.out, {" Integration/Differentiation:"});
   textio::list_write(con.out, {" NO Change         :                 (Enter=0)"});
   textio::list_write(con.out, {" Integration       : Ex.) acc -> vel (Enter=1)"});
   textio::list_write(con.out, {" Double Integration: Ex.) acc -> dis (Enter=2)"});
   textio::list_write(con.out, {" Differentiation:  : Ex.) Vel -> acc (Enter=3)"});
-  textio::list_read(con.in, {&s.nit});
-  apply_operator(s);
+  textio::list_read(con.in, {&nit});
+  apply_operator(nit, nom, dom, fx);
 }
 
 }  // namespace smproc

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -281,6 +282,8 @@ Input::Input(Input&& o) noexcept
       len_(o.len_),
       eof_(o.eof_),
       ended_without_line_end_(o.ended_without_line_end_),
+      discarded_words_(o.discarded_words_),
+      lines_with_discarded_words_(o.lines_with_discarded_words_),
       format_(std::move(o.format_)) {
   o.fd_ = -1;
 }
@@ -335,19 +338,41 @@ void Input::begin_statement(std::string_view format) {
 
 bool Input::discard_line() {
   bool only_blanks = true;
+  bool in_word = false;
+  std::size_t words = 0;
+  auto counted = [&](bool result) {
+    discarded_words_ += words;
+    if (words > 0) ++lines_with_discarded_words_;
+    return result;
+  };
   for (;;) {
     int c = peek();
     if (c == line_end) {
       advance();
-      return true;
+      return counted(true);
     }
     if (c == end_of_file) {
       ended_without_line_end_ = true;
-      return only_blanks;
+      return counted(only_blanks);
     }
     if (!is_blank(c)) only_blanks = false;
+    const bool separator = is_blank(c) || c == ',' || c == '/';
+    if (!separator && !in_word) ++words;
+    in_word = !separator;
     advance();
   }
+}
+
+std::string Input::peek_line(std::size_t max) {
+  auto line_end_at = [&] { return std::string_view(buf_).substr(pos_, len_ - pos_).find('\n'); };
+  while (line_end_at() == std::string_view::npos && len_ - pos_ < max && fill(len_ - pos_)) {
+  }
+  std::string_view rest = std::string_view(buf_).substr(pos_, len_ - pos_);
+  const std::size_t end = rest.find('\n');
+  rest = rest.substr(0, std::min(end, max));
+  // A CR directly before the LF is part of the line end.
+  if (end <= max && !rest.empty() && rest.back() == '\r') rest.remove_suffix(1);
+  return std::string(rest);
 }
 
 void Input::fail(std::string context, std::string reason) const {

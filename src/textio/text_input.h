@@ -50,6 +50,12 @@ class Input {
   // when the input ended first and something other than blanks and tabs
   // stood before the end.
   bool discard_line();
+  // Words (runs of characters other than blanks, tabs, commas and slashes)
+  // passed over by discard_line so far, and the lines that held any.
+  std::size_t discarded_words() const { return discarded_words_; }
+  std::size_t lines_with_discarded_words() const { return lines_with_discarded_words_; }
+  // The rest of the current line, at most max characters, left unread.
+  std::string peek_line(std::size_t max);
 
   int unit() const { return unit_; }
   const std::optional<std::string>& name() const { return name_; }
@@ -68,6 +74,8 @@ class Input {
   std::size_t len_ = 0;
   bool eof_ = false;
   bool ended_without_line_end_ = false;
+  std::size_t discarded_words_ = 0;
+  std::size_t lines_with_discarded_words_ = 0;
   std::string format_;
 };
 

@@ -134,8 +134,15 @@ Output::Output(int fd, int unit, std::optional<std::string> name, bool cut_at_cl
   buf_.reserve(flush_threshold + 256);
 }
 
+Output Output::to_text(std::string* text, int unit, std::optional<std::string> name) {
+  Output out(-1, unit, std::move(name), false);
+  out.text_ = text;
+  return out;
+}
+
 Output::Output(Output&& o) noexcept
     : fd_(o.fd_),
+      text_(o.text_),
       unit_(o.unit_),
       name_(std::move(o.name_)),
       cut_at_close_(o.cut_at_close_),
@@ -143,6 +150,7 @@ Output::Output(Output&& o) noexcept
       format_(std::move(o.format_)),
       written_(o.written_) {
   o.fd_ = -1;
+  o.text_ = nullptr;
 }
 
 Output::~Output() { release(); }
@@ -153,6 +161,12 @@ void Output::end_line() {
 }
 
 void Output::flush() {
+  if (text_) {
+    text_->append(buf_);
+    written_ += static_cast<long long>(buf_.size());
+    buf_.clear();
+    return;
+  }
   if (fd_ < 0 || buf_.empty()) return;
   long long before = written_;
   bool ok = write_all(fd_, buf_.data(), buf_.size(), written_);
@@ -162,6 +176,11 @@ void Output::flush() {
 }
 
 void Output::close() {
+  if (text_) {
+    flush();
+    text_ = nullptr;
+    return;
+  }
   if (fd_ < 0) return;
   flush();
   int fd = fd_;
@@ -177,6 +196,12 @@ void Output::close() {
 }
 
 void Output::release() noexcept {
+  if (text_) {
+    text_->append(buf_);
+    buf_.clear();
+    text_ = nullptr;
+    return;
+  }
   if (fd_ < 0) return;
   // Keep what earlier statements wrote, then cut the file there.
   write_all(fd_, buf_.data(), buf_.size(), written_);

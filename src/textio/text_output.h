@@ -20,6 +20,8 @@ class Output {
  public:
   // Takes ownership of fd unless it is standard output or standard error.
   Output(int fd, int unit, std::optional<std::string> name, bool cut_at_close);
+  // Appends the lines to the text instead of a descriptor.
+  static Output to_text(std::string* text, int unit, std::optional<std::string> name);
   Output(Output&& other) noexcept;
   Output& operator=(Output&&) = delete;
   Output(const Output&) = delete;
@@ -45,6 +47,7 @@ class Output {
   void release() noexcept;
 
   int fd_;
+  std::string* text_ = nullptr;
   int unit_;
   std::optional<std::string> name_;
   bool cut_at_close_;

@@ -219,9 +219,11 @@ std::vector<Case> catalogue() {
       {"MoreValuesThanTheArraysHold",
        lazy(long_record, long_record),
        "0\n",
-       0,
-       "",
-       "",
+       2,
+       "smproc: warning: tky0070410231756.ns: holds 33008 samples; only the first 33000 are "
+       "kept, and the mean is taken over those 33000",
+       "smproc: warning: tky0070410231756.ew: holds 33008 samples; only the first 33000 are "
+       "kept, and the mean is taken over those 33000",
        {{"amp3.csv", After::absent}}},
       // The answers.
       {"RealForAnInteger",

@@ -211,8 +211,10 @@ TEST(Run, RecordTooLongForTheTransformStopsCleanly) {
   TempDir dir;
   write_records(dir, record(32776, wobble));
   Outcome o = run_smproc(dir.path(), "0\n");
-  EXPECT_EQ(o.status, 0);
-  EXPECT_EQ(o.err, "");
+  EXPECT_EQ(o.status, 2);
+  EXPECT_EQ(o.err,
+            "smproc: tky0070410231756.ud holds 32776 samples; at most 32768 can be transformed, "
+            "so no file was written\n");
   const auto echo = record_echo("  7845.  8223790.", 32776);
   EXPECT_EQ(o.out,
             joined(opening + echo + echo + echo +

@@ -3,17 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
-#include <memory>
 #include <sstream>
 
 #include "support/console_capture.h"
+#include "support/per_component.h"
 #include "support/run_binary.h"
 
 namespace smproc {
 namespace {
 
 using testing::CapturedConsole;
+using testing::each_const;
 using testing::TempDir;
 
 TEST(ModulusTest, ExactAndExtremeParts) {
@@ -28,32 +28,37 @@ TEST(ModulusTest, ExactAndExtremeParts) {
   EXPECT_FALSE(std::signbit(modulus({-0.0, -0.0})));  // a removed bin reads as plain zero
 }
 
-// Runs the step in a fresh folder and gives back what it wrote there.
+// 0.01 s held in single precision, widened: the run's sampling interval.
+const double dt = static_cast<double>(0.01f);
+
+// Runs the step with a fresh folder as its place and gives back what it wrote there.
 class SpectrumFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    home_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir_.path());
+  // nf zero bins in every spectrum.
+  void zero_spectra(int nf) {
+    for (Spectrum& f : fx_) {
+      f.restart(nf);
+      for (int i = 1; i <= nf; ++i) f.append({});
+    }
   }
-  void TearDown() override { std::filesystem::current_path(home_); }
+  void write(textio::Console& con, int nom, double dom) {
+    spectrum_file_step(con, textio::OutputPlace{dir_.path()}, each_const(fx_), nom, dom);
+  }
 
-  std::filesystem::path home_;
   TempDir dir_;
+  PerComponent<Spectrum> fx_;
 };
 
 TEST_F(SpectrumFileTest, HeaderAndRowsOfTheSmallestTransform) {
-  auto s = std::make_unique<State>();
-  s->nf = 4;
-  s->nom = 3;
-  s->dom = 6.283185307 / (4 * s->dt);
-  s->fx1(1) = {99, 99};  // zero frequency: never written
-  s->fx1(2) = {3, 4};
-  s->fx2(2) = {0.0012, 0};
-  s->fx1(3) = {12.345, 0};
-  s->fx2(3) = {0, -3};
-  s->fx3(3) = {1e300, 1e300};
+  zero_spectra(4);
+  fx_[0](1) = {99, 99};  // zero frequency: never written
+  fx_[0](2) = {3, 4};
+  fx_[1](2) = {0.0012, 0};
+  fx_[0](3) = {12.345, 0};
+  fx_[1](3) = {0, -3};
+  fx_[2](3) = {1e300, 1e300};
   CapturedConsole c("");
-  spectrum_file_step(*s, c.con());
+  write(c.con(), 3, 6.283185307 / (4 * dt));
   EXPECT_EQ(c.text(), "\n Fourier Spectrum data are stored in \"amp3.csv\"\n");
   EXPECT_EQ(dir_.read("amp3.csv"),
             " frequency(Hz),NS,EW,UD\n"
@@ -63,12 +68,9 @@ TEST_F(SpectrumFileTest, HeaderAndRowsOfTheSmallestTransform) {
 
 TEST_F(SpectrumFileTest, ReplacesAnOlderLongerFileWithHalfTheBins) {
   dir_.write("amp3.csv", std::string(500000, 'x'));
-  auto s = std::make_unique<State>();
-  s->nf = 4096;
-  s->nom = 2049;
-  s->dom = 6.283185307 / (4096 * s->dt);
+  zero_spectra(4096);
   CapturedConsole c("");
-  spectrum_file_step(*s, c.con());
+  write(c.con(), 2049, 6.283185307 / (4096 * dt));
   std::istringstream file(dir_.read("amp3.csv"));
   std::string line, last;
   std::getline(file, line);

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -58,28 +57,41 @@ std::string end_line(const std::string& console) {
   return "\n NT and DT= " + console + "  0.00999999978\n";
 }
 
-// The working folder for the duration of a test, so names read as the run gives them.
+// 0.01 s held in single precision, widened: the run's sampling interval.
+const double dt = static_cast<double>(0.01f);
+
+// The working folder while it lives.
+class InFolder {
+ public:
+  explicit InFolder(const std::filesystem::path& folder) : old_(std::filesystem::current_path()) {
+    std::filesystem::current_path(folder);
+  }
+  ~InFolder() { std::filesystem::current_path(old_); }
+  InFolder(const InFolder&) = delete;
+  InFolder& operator=(const InFolder&) = delete;
+
+ private:
+  std::filesystem::path old_;
+};
+
 class RecordReaderTest : public ::testing::Test {
  protected:
-  RecordReaderTest() : old_(std::filesystem::current_path()) {
-    std::filesystem::current_path(dir_.path());
-  }
-  ~RecordReaderTest() override { std::filesystem::current_path(old_); }
-
-  // Reads `text` as the NS record into xr1; returns the console text.
+  // Reads `text` as the NS record into xr_ by its full name; returns the console text.
   std::string read(const std::string& text) {
     dir_.write(ns_name, text);
     CapturedConsole c("");
-    read_record(*s_, c.con(), ns_name, s_->xr1, true);
+    r_ = read_record(c.con(), warnings_, (dir_.path() / ns_name).string(), dt, xr_, true);
     return c.text();
   }
 
   // The failure that reading `text` ends with, and the console text before it.
+  // The record is named as the run names it, in its folder, as the report shows it.
   Failure read_failing(const std::string* text, std::string& console) {
     if (text) dir_.write(ns_name, *text);
     CapturedConsole c("");
+    InFolder here(dir_.path());
     try {
-      read_record(*s_, c.con(), ns_name, s_->xr1, true);
+      read_record(c.con(), warnings_, ns_name, dt, xr_, true);
     } catch (const Failure& f) {
       console = c.text();
       return f;
@@ -89,8 +101,9 @@ class RecordReaderTest : public ::testing::Test {
   }
 
   TempDir dir_;
-  std::filesystem::path old_;
-  std::unique_ptr<State> s_ = std::make_unique<State>();
+  textio::Warnings warnings_;
+  Series xr_;
+  RecordRead r_;
 };
 
 TEST_F(RecordReaderTest, MeanRemovalThenScalingInTheStatedOrder) {
@@ -99,36 +112,43 @@ TEST_F(RecordReaderTest, MeanRemovalThenScalingInTheStatedOrder) {
   for (int k = 0; k < 16; ++k)
     samples += std::to_string(static_cast<int>(v[k])) + (k % 8 == 7 ? "\n" : "  ");
   EXPECT_EQ(read(join(header(scale_7845)) + samples), echo_7845 + end_line("16"));
-  EXPECT_EQ(s_->nt, 16);
+  EXPECT_EQ(r_.nt, 16);
   const double avg = 58.0 / 16.0;  // the sum of the values is 58
-  for (int i = 1; i <= 16; ++i) EXPECT_EQ(s_->xr1(i), ((v[i - 1] - avg) * 7845.0) / 8223790.0) << i;
+  for (int i = 1; i <= 16; ++i) EXPECT_EQ(xr_.get(i), ((v[i - 1] - avg) * 7845.0) / 8223790.0) << i;
 }
 
 TEST_F(RecordReaderTest, MeanIsSummedInIndexOrder) {
   // 1e16 + 1 rounds back to 1e16, so the ones vanish and the mean is 0.
   read(join(header(scale_7845)) + "1e16 1 1 1 1 1 1 -1e16\n");
-  EXPECT_EQ(s_->xr1(2), (1.0 * 7845.0) / 8223790.0);
-  EXPECT_EQ(s_->xr1(8), (-1e16 * 7845.0) / 8223790.0);
+  EXPECT_EQ(xr_.get(2), (1.0 * 7845.0) / 8223790.0);
+  EXPECT_EQ(xr_.get(8), (-1e16 * 7845.0) / 8223790.0);
 }
 
 TEST_F(RecordReaderTest, IncompleteLastGroupStaysRawAndUncounted) {
-  for (int i = 1; i <= 810; ++i) s_->xr1(i) = 5.0;  // arrays are never cleared
+  xr_.extend_to(810);
+  for (int i = 1; i <= 810; ++i) xr_(i) = 5.0;  // held positions are never cleared
   EXPECT_EQ(read(join(header(scale_unit)) + sample_lines(1, 803, 8)), echo_unit + end_line("800"));
-  EXPECT_EQ(s_->nt, 800);
-  EXPECT_EQ(s_->xr1(1), 1.0 - 400.5);
-  EXPECT_EQ(s_->xr1(800), 800.0 - 400.5);
-  EXPECT_EQ(s_->xr1(801), 801.0);
-  EXPECT_EQ(s_->xr1(803), 803.0);
-  EXPECT_EQ(s_->xr1(804), 5.0);
+  EXPECT_EQ(r_.nt, 800);
+  EXPECT_EQ(xr_.get(1), 1.0 - 400.5);
+  EXPECT_EQ(xr_.get(800), 800.0 - 400.5);
+  EXPECT_EQ(xr_.get(801), 801.0);
+  EXPECT_EQ(xr_.get(803), 803.0);
+  EXPECT_EQ(xr_.get(804), 5.0);
+  // In a fresh series the positions the last group did not reach read as zero.
+  xr_ = Series{};
+  read(join(header(scale_unit)) + sample_lines(1, 803, 8));
+  EXPECT_EQ(xr_.get(803), 803.0);
+  EXPECT_EQ(xr_.get(804), 0.0);
+  EXPECT_EQ(xr_.get(809), 0.0);
 }
 
 TEST_F(RecordReaderTest, FewerThanEightValuesGiveNoCount) {
   EXPECT_EQ(read(join(header(scale_7845)) + "1 2 3 4 5\n"), echo_7845 + end_line("0"));
-  EXPECT_EQ(s_->nt, 0);
-  EXPECT_EQ(s_->xr1(1), 1.0);
-  EXPECT_EQ(s_->xr1(5), 5.0);
+  EXPECT_EQ(r_.nt, 0);
+  EXPECT_EQ(xr_.get(1), 1.0);
+  EXPECT_EQ(xr_.get(5), 5.0);
   EXPECT_EQ(read(join(header(scale_7845))), echo_7845 + end_line("0"));
-  EXPECT_EQ(s_->nt, 0);
+  EXPECT_EQ(r_.nt, 0);
 }
 
 TEST_F(RecordReaderTest, GroupsAndLines) {
@@ -152,15 +172,15 @@ TEST_F(RecordReaderTest, GroupsAndLines) {
       {"last line with a comma", "1 2 3 4 5 6 7 8\n1 2 3 4 5 6 7 8,", 8, {1, 2, 3, 4, 5, 6, 7, 8}},
   };
   for (const Case& t : cases) {
-    s_ = std::make_unique<State>();
+    xr_ = Series{};
     EXPECT_EQ(read(join(header(scale_unit)) + t.samples),
               echo_unit + end_line(std::to_string(t.nt)))
         << t.name;
-    EXPECT_EQ(s_->nt, t.nt) << t.name;
+    EXPECT_EQ(r_.nt, t.nt) << t.name;
     double sum = 0;
     for (double x : t.raw) sum += x;
     const double avg = sum / t.nt;
-    for (int i = 1; i <= t.nt; ++i) EXPECT_EQ(s_->xr1(i), t.raw[i - 1] - avg) << t.name << " " << i;
+    for (int i = 1; i <= t.nt; ++i) EXPECT_EQ(xr_.get(i), t.raw[i - 1] - avg) << t.name << " " << i;
   }
 }
 
@@ -169,17 +189,17 @@ TEST_F(RecordReaderTest, CarriageReturnLineEndsReadAsLineFeeds) {
   const std::string console = read(join(header(scale_7845), "\r\n") + "-3 7 12 -25 4 0 18 -9\r\n");
   EXPECT_EQ(console, echo_7845 + end_line("8"));
   const double avg = 4.0 / 8.0;
-  for (int i = 1; i <= 8; ++i) EXPECT_EQ(s_->xr1(i), ((v[i - 1] - avg) * 7845.0) / 8223790.0) << i;
+  for (int i = 1; i <= 8; ++i) EXPECT_EQ(xr_.get(i), ((v[i - 1] - avg) * 7845.0) / 8223790.0) << i;
   // Long files, shifted place by place, so that a line end falls wherever the reading splits.
   std::string lines;
   for (int k = 0; k < 4000; ++k) lines += "1 2 3 4 5 6 7 8\r\n";
   for (int pad = 0; pad < 17; ++pad) {
-    s_ = std::make_unique<State>();
+    xr_ = Series{};
     EXPECT_EQ(read(join(header(scale_unit), "\r\n") + std::string(pad, ' ') + lines),
               echo_unit + end_line("32000"))
         << pad;
     for (int i = 1; i <= 32000; ++i)
-      ASSERT_EQ(s_->xr1(i), (i - 1) % 8 + 1 - 4.5) << pad << " " << i;
+      ASSERT_EQ(xr_.get(i), (i - 1) % 8 + 1 - 4.5) << pad << " " << i;
   }
 }
 
@@ -205,8 +225,30 @@ TEST_F(RecordReaderTest, HeaderLinesThatSkipsPassOverOrJoin) {
   after[15] = "";
   EXPECT_EQ(read(join(after) + sample_lines(1, 8, 8) + sample_lines(11, 8, 8)),
             echo_unit + end_line("8"));
-  EXPECT_EQ(s_->xr1(1), 11.0 - 14.5);
-  EXPECT_EQ(s_->xr1(8), 18.0 - 14.5);
+  EXPECT_EQ(xr_.get(1), 11.0 - 14.5);
+  EXPECT_EQ(xr_.get(8), 18.0 - 14.5);
+}
+
+TEST_F(RecordReaderTest, HeaderHoldsTheLinesPassedOverWithoutBlankOnes) {
+  const std::vector<std::string> lines = header(scale_7845);
+  // Blank lines among the first 13 and among the 3 after the scale line.
+  std::vector<std::string> spaced = lines;
+  spaced.insert(spaced.begin() + 15, "  \t ");
+  spaced.insert(spaced.begin() + 3, "");
+  for (const std::string eol : {"\n", "\r\n"}) {
+    for (const auto& text : {lines, spaced}) {
+      EXPECT_EQ(read(join(text, eol) + sample_lines(1, 8, 8)), echo_7845 + end_line("8"));
+      EXPECT_EQ(r_.header, lines) << text.size() << " lines";
+    }
+  }
+  // A line 16 left empty: the line skips pass over 17 and the first sample line.
+  std::vector<std::string> emptied = lines;
+  emptied[15] = "";
+  read(join(emptied) + sample_lines(1, 8, 8) + sample_lines(11, 8, 8));
+  std::vector<std::string> passed(lines.begin(), lines.begin() + 15);
+  passed.push_back(lines[16]);
+  passed.push_back("1 2 3 4 5 6 7 8");
+  EXPECT_EQ(r_.header, passed);
 }
 
 TEST_F(RecordReaderTest, ScaleFields) {
@@ -218,24 +260,27 @@ TEST_F(RecordReaderTest, ScaleFields) {
   };
   for (const Case& t : cases) {
     EXPECT_EQ(read(join(header(t.scale)) + "1 2 3 4 5 6 7 9\n"), t.echo + end_line("8")) << t.scale;
-    EXPECT_EQ(s_->xr1(8), ((9.0 - 4.625) * t.sf1) / t.sf2) << t.scale;
+    EXPECT_EQ(r_.sf1, t.sf1) << t.scale;
+    EXPECT_EQ(r_.sf2, t.sf2) << t.scale;
+    EXPECT_EQ(xr_.get(8), ((9.0 - 4.625) * t.sf1) / t.sf2) << t.scale;
   }
 }
 
 TEST_F(RecordReaderTest, ScaleLineEndingBeforeColumn29GivesInfinities) {
   EXPECT_EQ(read(join(header("Scale Factor      7845(ga")) + "1 3 2 2 2 2 2 2\n"),
             "  7845.  0.\n" + end_line("8"));
-  EXPECT_EQ(s_->xr1(1), -INFINITY);
-  EXPECT_EQ(s_->xr1(2), INFINITY);
-  EXPECT_TRUE(std::isnan(s_->xr1(3)));
+  EXPECT_EQ(xr_.get(1), -INFINITY);
+  EXPECT_EQ(xr_.get(2), INFINITY);
+  EXPECT_TRUE(std::isnan(xr_.get(3)));
 }
 
-TEST_F(RecordReaderTest, OverlongRecordIsCountedButNotStoredPastTheArray) {
-  for (int i = 1; i <= capacity; ++i) s_->xr2(i) = 42.0;
+TEST_F(RecordReaderTest, OverlongRecordIsCountedButNotStoredPastTheCapacity) {
   EXPECT_EQ(read(join(header(scale_unit)) + sample_lines(1, 33008, 8)),
             echo_unit + end_line("33008"));
-  EXPECT_EQ(s_->nt, 33008);
-  for (int i = 1; i <= capacity; ++i) ASSERT_EQ(s_->xr2(i), 42.0) << i;
+  EXPECT_EQ(r_.nt, 33008);
+  EXPECT_EQ(r_.values, 33008);
+  EXPECT_EQ(xr_.size(), capacity);
+  EXPECT_EQ(xr_.get(capacity + 1), 0.0);
 }
 
 std::string state_lines(const std::string& format) {

@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "records/series.h"
+
 namespace smproc {
 namespace {
 

@@ -7,11 +7,14 @@
 #include <memory>
 
 #include "support/console_capture.h"
+#include "support/per_component.h"
 
 namespace smproc {
 namespace {
 
 using testing::CapturedConsole;
+using testing::each;
+using testing::each_const;
 
 TEST(ChooseLengthTest, LeastPowerOfTwoNotBelowCount) {
   struct Case { int nt, nf, if1; };
@@ -27,15 +30,42 @@ TEST(ChooseLengthTest, LeastPowerOfTwoNotBelowCount) {
   EXPECT_FALSE(choose_length(32776, nf, if1));
 }
 
+// 0.01 s held in single precision, widened: the run's sampling interval.
+const double dt = static_cast<double>(0.01f);
+
+// The three components' series and spectra, and their grid.
+struct Frame {
+  PerComponent<Series> xr;
+  PerComponent<Spectrum> fx;
+  Grid grid;
+  int nt = 0;
+
+  bool forward(textio::Console& con) {
+    return forward_half(con, each_const(xr), nt, dt, each(fx), grid);
+  }
+  void inverse() { inverse_half(grid, each(fx), each(xr)); }
+  // Sets nf bins of every spectrum, all zero.
+  void zero_spectra(int nf) {
+    for (Spectrum& f : fx) {
+      f.restart(nf);
+      for (int i = 1; i <= nf; ++i) f.append({});
+    }
+  }
+};
+
 TEST(ForwardHalfTest, OverLongRecordStopsBeforeAnyTransform) {
-  auto s = std::make_unique<State>();
+  auto s = std::make_unique<Frame>();
   s->nt = 32776;
-  s->fx1(1) = {7, 8};
+  s->fx[0].restart(1);
+  s->fx[0].append({7, 8});
   CapturedConsole c("");
-  EXPECT_FALSE(forward_half(*s, c.con()));
+  EXPECT_FALSE(s->forward(c.con()));
   EXPECT_EQ(c.text(), "  NT>2**15 !!!!!\n");
-  EXPECT_EQ(s->fx1(1).re, 7);
-  EXPECT_EQ(s->fx1(1).im, 8);
+  EXPECT_EQ(s->fx[0](1).re, 7);
+  EXPECT_EQ(s->fx[0](1).im, 8);
+  EXPECT_EQ(s->fx[0].size(), 1);
+  EXPECT_EQ(s->grid.nf, 0);
+  EXPECT_EQ(s->grid.nom, 0);
 }
 
 TEST(ForwardHalfTest, GridAndEchoLines) {
@@ -49,14 +79,14 @@ TEST(ForwardHalfTest, GridAndEchoLines) {
        "  Highest Frequency (hz)=  50.0244152\n"},
   };
   for (const Case& t : cases) {
-    auto s = std::make_unique<State>();
+    auto s = std::make_unique<Frame>();
     s->nt = t.nt;
     CapturedConsole c("");
-    ASSERT_TRUE(forward_half(*s, c.con()));
-    EXPECT_EQ(s->dur, t.dur);
-    EXPECT_EQ(s->dom, t.dom);
-    EXPECT_EQ(s->nom, t.nom);
-    EXPECT_EQ(s->eom, t.eom);
+    ASSERT_TRUE(s->forward(c.con()));
+    EXPECT_EQ(s->grid.dur, t.dur);
+    EXPECT_EQ(s->grid.dom, t.dom);
+    EXPECT_EQ(s->grid.nom, t.nom);
+    EXPECT_EQ(s->grid.eom, t.eom);
     EXPECT_EQ(c.text(), t.echo);
   }
 }
@@ -64,72 +94,80 @@ TEST(ForwardHalfTest, GridAndEchoLines) {
 // An impulse at sample 1 has a flat spectrum: every bin is dt, the padding
 // included; a leftover sample above nt stays out of the transform.
 TEST(ForwardHalfTest, ScalesByDtAndPadsWithZeros) {
-  auto s = std::make_unique<State>();
+  auto s = std::make_unique<Frame>();
   s->nt = 3;
-  s->xr1(1) = 1;
-  s->xr2(1) = -2;
-  s->xr3(4) = 5;  // above nt
+  s->xr[0].append(1);
+  s->xr[1].append(-2);
+  s->xr[2].extend_to(4);
+  s->xr[2](4) = 5;  // above nt
   CapturedConsole c("");
-  ASSERT_TRUE(forward_half(*s, c.con()));
-  ASSERT_EQ(s->nf, 4);
+  ASSERT_TRUE(s->forward(c.con()));
+  ASSERT_EQ(s->grid.nf, 4);
+  for (const Spectrum& f : s->fx) ASSERT_EQ(f.size(), 4);
   for (int i = 1; i <= 4; ++i) {
-    EXPECT_EQ(s->fx1(i).re, s->dt);
-    EXPECT_EQ(s->fx1(i).im, 0);
-    EXPECT_EQ(s->fx2(i).re, -2 * s->dt);
-    EXPECT_EQ(s->fx3(i).re, 0);
-    EXPECT_EQ(s->fx3(i).im, 0);
+    EXPECT_EQ(s->fx[0](i).re, dt);
+    EXPECT_EQ(s->fx[0](i).im, 0);
+    EXPECT_EQ(s->fx[1](i).re, -2 * dt);
+    EXPECT_EQ(s->fx[2](i).re, 0);
+    EXPECT_EQ(s->fx[2](i).im, 0);
   }
 }
 
 TEST(InverseHalfTest, RebuildsUpperBinsAndDividesByDur) {
-  auto s = std::make_unique<State>();
-  s->nf = 4;
-  s->nom = 3;
-  s->dur = 4 * s->dt;
-  s->fx1(1) = {20, 0};
-  s->fx1(4) = {100, 100};  // left by the forward half; must be replaced
-  s->xr1(5) = 9;           // beyond nf
-  inverse_half(*s);
+  auto s = std::make_unique<Frame>();
+  s->grid.nf = 4;
+  s->grid.nom = 3;
+  s->grid.dur = 4 * dt;
+  s->zero_spectra(4);
+  s->fx[0](1) = {20, 0};
+  s->fx[0](4) = {100, 100};  // left by the forward half; must be replaced
+  s->xr[0].extend_to(5);
+  s->xr[0](5) = 9;  // beyond nf
+  s->inverse();
   // A division: the product with 1/dur would differ in the last bit here.
-  const double want = 20 / (4 * s->dt);
-  ASSERT_NE(want, 20 * (1 / (4 * s->dt)));
-  for (int i = 1; i <= 4; ++i) EXPECT_EQ(s->xr1(i), want) << i;
-  EXPECT_EQ(s->xr1(5), 9);
+  const double want = 20 / (4 * dt);
+  ASSERT_NE(want, 20 * (1 / (4 * dt)));
+  for (int i = 1; i <= 4; ++i) EXPECT_EQ(s->xr[0].get(i), want) << i;
+  EXPECT_EQ(s->xr[0].get(5), 9);
+  // Series that held fewer samples than nf now hold nf.
+  EXPECT_EQ(s->xr[1].size(), 4);
+  EXPECT_EQ(s->xr[2].size(), 4);
 }
 
 TEST(InverseHalfTest, ImaginaryPartsOfZeroAndNyquistBinsDoNotReachTheSeries) {
-  auto with = std::make_unique<State>();
-  with->nf = 8;
-  with->nom = 5;
-  with->dur = 8 * with->dt;
-  for (int i = 1; i <= 5; ++i) with->fx2(i) = {1.0 + i, 0.5 * i};
-  auto without = std::make_unique<State>(*with);
-  without->fx2(1).im = 0;
-  without->fx2(5).im = 0;
-  inverse_half(*with);
-  inverse_half(*without);
-  for (int i = 1; i <= 8; ++i) EXPECT_EQ(with->xr2(i), without->xr2(i)) << i;
+  auto with = std::make_unique<Frame>();
+  with->grid.nf = 8;
+  with->grid.nom = 5;
+  with->grid.dur = 8 * dt;
+  with->zero_spectra(8);
+  for (int i = 1; i <= 5; ++i) with->fx[1](i) = {1.0 + i, 0.5 * i};
+  auto without = std::make_unique<Frame>(*with);
+  without->fx[1](1).im = 0;
+  without->fx[1](5).im = 0;
+  with->inverse();
+  without->inverse();
+  for (int i = 1; i <= 8; ++i) EXPECT_EQ(with->xr[1].get(i), without->xr[1].get(i)) << i;
 }
 
 TEST(SpectralFrameTest, RoundTripReturnsTheSeries) {
-  auto s = std::make_unique<State>();
+  auto s = std::make_unique<Frame>();
   s->nt = 6000;
   double big = 0;
   for (int i = 1; i <= s->nt; ++i) {
-    s->xr1(i) = 50 * std::sin(0.05 * i);
-    s->xr2(i) = (i % 13) - 6.0;
-    s->xr3(i) = -std::cos(0.001 * i * i);
-    big = std::max({big, std::abs(s->xr1(i)), std::abs(s->xr2(i)), std::abs(s->xr3(i))});
+    s->xr[0].append(50 * std::sin(0.05 * i));
+    s->xr[1].append((i % 13) - 6.0);
+    s->xr[2].append(-std::cos(0.001 * i * i));
+    big = std::max({big, std::abs(s->xr[0](i)), std::abs(s->xr[1](i)), std::abs(s->xr[2](i))});
   }
-  const auto before = std::make_unique<State>(*s);
+  const auto before = std::make_unique<Frame>(*s);
   CapturedConsole c("");
-  ASSERT_TRUE(forward_half(*s, c.con()));
-  inverse_half(*s);
-  for (int i = 1; i <= s->nf; ++i) {
+  ASSERT_TRUE(s->forward(c.con()));
+  s->inverse();
+  ASSERT_EQ(s->grid.nf, 8192);
+  for (int i = 1; i <= s->grid.nf; ++i) {
     const bool loaded = i <= s->nt;
-    EXPECT_NEAR(s->xr1(i), loaded ? before->xr1(i) : 0, 5e-9 * big) << i;
-    EXPECT_NEAR(s->xr2(i), loaded ? before->xr2(i) : 0, 5e-9 * big) << i;
-    EXPECT_NEAR(s->xr3(i), loaded ? before->xr3(i) : 0, 5e-9 * big) << i;
+    for (int k = 0; k < 3; ++k)
+      EXPECT_NEAR(s->xr[k].get(i), loaded ? before->xr[k].get(i) : 0, 5e-9 * big) << k << " " << i;
   }
 }
 

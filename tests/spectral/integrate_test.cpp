@@ -5,27 +5,40 @@
 #include <memory>
 
 #include "support/console_capture.h"
+#include "support/per_component.h"
 
 namespace smproc {
 namespace {
 
 using testing::CapturedConsole;
+using testing::each;
+
+// Spectra on a grid, with the operator chosen for them.
+struct Spectra {
+  PerComponent<Spectrum> fx;
+  int nom = 0;
+  double dom = 0.0;
+  int nit = 0;
+};
 
 // Bins at omega = 0, 2, 4 rad/s (nom = 3), bin 4 above nom.
-std::unique_ptr<State> grid(int nit) {
-  auto s = std::make_unique<State>();
+std::unique_ptr<Spectra> grid(int nit) {
+  auto s = std::make_unique<Spectra>();
   s->nom = 3;
   s->dom = 2;
   s->nit = nit;
-  for (Spectrum* fx : {&s->fx1, &s->fx2, &s->fx3}) {
-    (*fx)(1) = {7, 8};
-    (*fx)(2) = {3, -5};
-    (*fx)(3) = {3, -5};
-    (*fx)(4) = {3, -5};
+  for (Spectrum& fx : s->fx) {
+    fx.restart(4);
+    fx.append({7, 8});
+    fx.append({3, -5});
+    fx.append({3, -5});
+    fx.append({3, -5});
   }
-  s->fx2(2) = {4, 0};
+  s->fx[1](2) = {4, 0};
   return s;
 }
+
+void operate(Spectra& s) { apply_operator(s.nit, s.nom, s.dom, each(s.fx)); }
 
 void expect_bin(const Bin& b, double re, double im, const char* what) {
   EXPECT_EQ(b.re, re) << what;
@@ -41,32 +54,32 @@ TEST(ApplyOperatorTest, WorkedExampleAndNeighbours) {
   };
   for (const Case& t : cases) {
     auto s = grid(t.nit);
-    apply_operator(*s);
-    for (Spectrum* fx : {&s->fx1, &s->fx2, &s->fx3}) {
-      expect_bin((*fx)(1), 7, 8, "bin 1 is never touched");
-      expect_bin((*fx)(3), t.at4.re, t.at4.im, "bin nom at omega 4");
-      expect_bin((*fx)(4), 3, -5, "above nom");
+    operate(*s);
+    for (const Spectrum& fx : s->fx) {
+      expect_bin(fx(1), 7, 8, "bin 1 is never touched");
+      expect_bin(fx(3), t.at4.re, t.at4.im, "bin nom at omega 4");
+      expect_bin(fx(4), 3, -5, "above nom");
     }
-    expect_bin(s->fx1(2), t.at2.re, t.at2.im, "(3, -5) at omega 2");
-    expect_bin(s->fx3(2), t.at2.re, t.at2.im, "(3, -5) at omega 2, UD");
-    expect_bin(s->fx2(2), t.real_at2.re, t.real_at2.im, "(4, 0) at omega 2");
+    expect_bin(s->fx[0](2), t.at2.re, t.at2.im, "(3, -5) at omega 2");
+    expect_bin(s->fx[2](2), t.at2.re, t.at2.im, "(3, -5) at omega 2, UD");
+    expect_bin(s->fx[1](2), t.real_at2.re, t.real_at2.im, "(4, 0) at omega 2");
   }
 }
 
 TEST(ApplyOperatorTest, OtherChoicesChangeNothing) {
   for (int nit : {0, 4, -1}) {
     auto s = grid(nit);
-    apply_operator(*s);
-    expect_bin(s->fx1(2), 3, -5, "NS");
-    expect_bin(s->fx2(2), 4, 0, "EW");
-    expect_bin(s->fx3(3), 3, -5, "UD");
+    operate(*s);
+    expect_bin(s->fx[0](2), 3, -5, "NS");
+    expect_bin(s->fx[1](2), 4, 0, "EW");
+    expect_bin(s->fx[2](3), 3, -5, "UD");
   }
 }
 
 TEST(IntegrationStepTest, ShowsChoicesAndAppliesTheAnswer) {
   auto s = grid(0);
   CapturedConsole c("1\n");
-  integration_step(*s, c.con());
+  integration_step(c.con(), s->nit, s->nom, s->dom, each(s->fx));
   EXPECT_EQ(c.text(),
             "\n  Integration/Differentiation:\n"
             "  NO Change         :                 (Enter=0)\n"
@@ -74,7 +87,7 @@ TEST(IntegrationStepTest, ShowsChoicesAndAppliesTheAnswer) {
             "  Double Integration: Ex.) acc -> dis (Enter=2)\n"
             "  Differentiation:  : Ex.) Vel -> acc (Enter=3)\n");
   EXPECT_EQ(s->nit, 1);
-  expect_bin(s->fx1(2), -2.5, -1.5, "integrated");
+  expect_bin(s->fx[0](2), -2.5, -1.5, "integrated");
 }
 
 }  // namespace

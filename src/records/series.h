@@ -1,0 +1,42 @@
+// A component's series of samples, and the three components of a record set.
+#pragma once
+
+#include <array>
+#include <vector>
+
+namespace smproc {
+
+// Values a record may hold: those past it are counted, not stored.
+inline constexpr int capacity = 33000;
+
+// The three components NS, EW, UD, always in this order.
+template <typename T>
+using PerComponent = std::array<T, 3>;
+
+// Samples numbered from 1, as the records number them; sample i lies at time
+// (i - 1) * dt. A series holds the positions written to it; positions beyond
+// them read as zero, as in an array that starts zero-filled.
+class Series {
+ public:
+  // Position i, which must be held (1 <= i <= size()).
+  double& operator()(int i) { return v_[static_cast<std::size_t>(i - 1)]; }
+  double operator()(int i) const { return v_[static_cast<std::size_t>(i - 1)]; }
+  // Position i, or zero beyond the held positions.
+  double get(int i) const { return i >= 1 && i <= size() ? (*this)(i) : 0.0; }
+
+  int size() const { return static_cast<int>(v_.size()); }
+  // Holds at least positions 1..n; new positions are zero.
+  void extend_to(int n) {
+    if (n > size()) v_.resize(static_cast<std::size_t>(n));
+  }
+  // Sets position i, the next one after the held positions.
+  void append(double v) { v_.push_back(v); }
+  void reserve(int n) { v_.reserve(static_cast<std::size_t>(n)); }
+  // Holds positions 1..n only (n <= size()).
+  void truncate(int n) { v_.resize(static_cast<std::size_t>(n)); }
+
+ private:
+  std::vector<double> v_;
+};
+
+}  // namespace smproc
