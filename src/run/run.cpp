@@ -166,20 +166,42 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
   check_waveforms(s);
   waveform_file_step(con, warnings, place, a.waveform_name, std::as_const(s).outputs(), s.nt,
                      a.window.stride, s.dt);
+  s.waveform_written = true;
   // 12. Final pause: one line, whatever it holds.
   textio::list_read(con.in, {});
   // 13. Normal end.
   return 0;
 }
 
+RunSummary summarize(const State& s) {
+  RunSummary r;
+  r.header = header_facts(s.components[0].record.header);
+  for (int c = 0; c < 3; ++c) r.samples[c] = s.components[c].record.nt;
+  r.waveform_written = s.waveform_written;
+  if (!r.waveform_written) return r;
+  const int rows = row_count(s.nt, s.answers.window.stride);
+  const int step = s.answers.window.stride == 0 ? 1 : s.answers.window.stride;
+  for (int c = 0; c < 3; ++c) {
+    for (int k = 0; k < rows; ++k) {
+      const int i = 1 + k * step;
+      const double v = std::fabs(s.components[c].output.get(i));
+      if (k == 0 || v > r.peak[c]) {
+        r.peak[c] = v;
+        r.peak_time[c] = static_cast<double>(i - 1) * s.dt;
+      }
+    }
+  }
+  return r;
+}
+
 RunOutcome run_record_set(const RunSetup& setup) {
   RunOutcome outcome;
   textio::Warnings warnings(setup.on_warning);
   try {
-    State state;
+    auto state = std::make_unique<State>();
     textio::Console con = open_console(setup);
     try {
-      outcome.status = run_steps(state, con, setup.records, {setup.out_dir}, warnings);
+      outcome.status = run_steps(*state, con, setup.records, {setup.out_dir}, warnings);
       con.out.flush();
     } catch (const textio::Failure& f) {
       // Files of the failed step were flushed and cut as the stack unwound;
@@ -198,6 +220,7 @@ RunOutcome run_record_set(const RunSetup& setup) {
       outcome.status = 2;
       outcome.report = stop.report;
     }
+    outcome.summary = summarize(*state);
   } catch (const std::bad_alloc&) {
     outcome.status = 2;
     outcome.report = "smproc: out of memory\n";

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "records/record_header.h"
 #include "run/state.h"
 #include "textio/console.h"
 #include "textio/files.h"
@@ -47,10 +48,22 @@ struct RunSetup {
   textio::Warnings::Listener on_warning;
 };
 
+// What a run found, for a table of many runs.
+struct RunSummary {
+  HeaderFacts header;  // as the NS record's header states them
+  PerComponent<int> samples{};  // each record's sample count
+  // Peak absolute value of each component over the rows of the waveform
+  // file, and the time of its first occurrence (s, as the file counts it).
+  bool waveform_written = false;
+  PerComponent<double> peak{};
+  PerComponent<double> peak_time{};
+};
+
 struct RunOutcome {
   int status = 0;      // the exit status: 0, or 2 after a failure
   std::string report;  // the failure report, when the run failed
   std::vector<std::string> warnings;
+  RunSummary summary;
 };
 
 // Runs the whole dialogue over one record set. Nothing outside the setup is
@@ -62,5 +75,8 @@ RunOutcome run_record_set(const RunSetup& setup);
 // exit status. A failed read or write throws textio::Failure.
 int run_steps(State& s, textio::Console& con, const RecordNames& names,
               const textio::OutputPlace& place, textio::Warnings& warnings);
+
+// The summary of a run's state, as far as the run got.
+RunSummary summarize(const State& s);
 
 }  // namespace smproc

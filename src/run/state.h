@@ -45,6 +45,7 @@ struct State {
   int nt = 0;  // samples per component: the UD record's count, then the window's
   Grid grid;
   Answers answers;
+  bool waveform_written = false;  // the waveform file was written in full
 
   PerComponent<Series*> calibrated() {
     return {&components[0].calibrated, &components[1].calibrated, &components[2].calibrated};
