@@ -97,20 +97,12 @@ void check_waveforms(const State& s) {
   const int rows = row_count(s.nt, s.answers.window.stride);
   const int step = s.answers.window.stride == 0 ? 1 : s.answers.window.stride;
   for (int c = 0; c < 3; ++c) {
-    const Series& x = s.components[c].output;
+    const Series& x = *s.written()[c];
     for (int k = 0; k < rows; ++k) {
       if (!std::isfinite(x.get(1 + k * step)))
         throw Stop{"smproc: waveform file not written: " +
                    cause(s, c, "after the inverse transform") + "\n"};
     }
-  }
-}
-
-// The output series start as copies of the back-transformed series.
-void copy_output(State& s) {
-  for (Component& c : s.components) {
-    c.output.reserve(s.nt);
-    for (int i = 1; i <= s.nt; ++i) c.output.append(c.calibrated.get(i));
   }
 }
 
@@ -158,13 +150,13 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
   integration_step(con, a.operation, s.grid.nom, s.grid.dom, s.spectra());
   check_spectra(s);
   spectrum_file_step(con, place, std::as_const(s).spectra(), s.grid.nom, s.grid.dom);
-  // 8-9. Back to the time domain, and the output series.
+  // 8-9. Back to the time domain. The output series are the back-transformed
+  // ones themselves until a window is cut from them: no copy.
   inverse_half(s.grid, s.spectra(), s.calibrated());
-  copy_output(s);
   // 10-11. Window, decimation, waveform file.
   window_step(con, warnings, s.dt, std::as_const(s).calibrated(), s.outputs(), s.nt, a.window);
   check_waveforms(s);
-  waveform_file_step(con, warnings, place, a.waveform_name, std::as_const(s).outputs(), s.nt,
+  waveform_file_step(con, warnings, place, a.waveform_name, s.written(), s.nt,
                      a.window.stride, s.dt);
   s.waveform_written = true;
   // 12. Final pause: one line, whatever it holds.
@@ -184,7 +176,7 @@ RunSummary summarize(const State& s) {
   for (int c = 0; c < 3; ++c) {
     for (int k = 0; k < rows; ++k) {
       const int i = 1 + k * step;
-      const double v = std::fabs(s.components[c].output.get(i));
+      const double v = std::fabs(s.written()[c]->get(i));
       if (k == 0 || v > r.peak[c]) {
         r.peak[c] = v;
         r.peak_time[c] = static_cast<double>(i - 1) * s.dt;

@@ -24,7 +24,8 @@ struct Component {
   Series calibrated;
   // fx: bins 1..nf between the forward and the inverse transform.
   Spectrum spectrum;
-  // x: the samples the waveform file writes, possibly a window of calibrated.
+  // x: a window cut from calibrated; without a cut the waveform file writes
+  // calibrated itself (samples 1..nt).
   Series output;
 };
 
@@ -64,6 +65,10 @@ struct State {
   }
   PerComponent<const Series*> outputs() const {
     return {&components[0].output, &components[1].output, &components[2].output};
+  }
+  // The series the waveform file writes: the window when one was cut.
+  PerComponent<const Series*> written() const {
+    return answers.window.cut == 1 ? outputs() : calibrated();
   }
 };
 
