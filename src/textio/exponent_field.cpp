@@ -92,11 +92,10 @@ void append_exponent_field(std::string& dst, double v, int w, int d) {
     return append_exact_exponent_field(dst, v, w, d);
   // From the right: the exponent of the 0.dddd form (E and two digits, or
   // three digits after the sign), the digits, "0." and the sign.
-  char buf[40];
-  char* const end = buf + sizeof buf;
+  FieldBuffer buf;
   const int x = k + 1;
   auto mag = static_cast<std::uint64_t>(x < 0 ? -x : x);
-  char* p = put_digits(end, mag, 2);
+  char* p = put_digits(buf.end(), mag, 2);
   if (mag != 0) *--p = static_cast<char>('0' + mag);  // the hundreds
   *--p = x < 0 ? '-' : '+';
   if (mag == 0) *--p = 'E';
@@ -104,7 +103,7 @@ void append_exponent_field(std::string& dst, double v, int w, int d) {
   *--p = '.';
   *--p = '0';
   if (v < 0) *--p = '-';
-  put_field(dst, p, static_cast<std::size_t>(end - p), w);
+  put_field(dst, buf, p, w);
 }
 
 void append_exact_exponent_field(std::string& dst, double v, int w, int d) {

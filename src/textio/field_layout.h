@@ -22,15 +22,28 @@ inline void pad_left(std::string& dst, std::string_view text, int w) {
   dst.append(text);
 }
 
-// pad_left for the fast renderings: one growth of dst, the text copied in place.
-inline void put_field(std::string& dst, const char* text, std::size_t len, int w) {
+// The fast renderings build a field's text from the right end of a blanked
+// buffer, so that the whole right-aligned field is its last w bytes.
+inline constexpr std::size_t field_buffer_size = 64;
+struct FieldBuffer {
+  char bytes[field_buffer_size];
+  FieldBuffer() { std::memset(bytes, ' ', sizeof bytes); }
+  char* end() { return bytes + sizeof bytes; }
+};
+
+// Appends the text from `start` to the buffer's end right-aligned in w
+// places, or w asterisks when it is longer; only blanks precede `start`.
+inline void put_field(std::string& dst, FieldBuffer& buf, const char* start, int w) {
   const auto width = static_cast<std::size_t>(w);
+  const auto len = static_cast<std::size_t>(buf.end() - start);
   if (len > width) {
     dst.append(width, '*');
-    return;
+  } else if (width <= field_buffer_size) {
+    dst.append(buf.end() - width, width);
+  } else {
+    dst.append(width - len, ' ');
+    dst.append(start, len);
   }
-  dst.append(width, ' ');
-  std::memcpy(dst.data() + dst.size() - len, text, len);
 }
 
 // printf's own words for an infinity or a NaN, with the sign of an infinity.

@@ -36,21 +36,16 @@ void append_fixed_field(std::string& dst, double v, int w, int d) {
   }
 
   // The text "digits.decimals" at the end of buf, a sign place before it.
-  char buf[48];
-  char* const end = buf + sizeof buf;
+  FieldBuffer buf;
   std::uint64_t integral = q;
-  char* p = put_digits(end, integral, d);
+  char* p = put_digits(buf.end(), integral, d);
   *--p = '.';
   p = put_number(p, integral);
   const bool minus = v < 0 && q != 0;  // no sign when every digit is zero
-  std::size_t len = static_cast<std::size_t>(end - p) + (minus ? 1 : 0);
-  if (len == static_cast<std::size_t>(w) + 1 && integral == 0) {
-    // One place too long: the "0" before the point goes.
-    ++p;
-    --len;
-  }
+  const auto len = static_cast<std::size_t>(buf.end() - p) + (minus ? 1 : 0);
+  if (len == static_cast<std::size_t>(w) + 1 && integral == 0) *p++ = ' ';  // the "0" goes
   if (minus) *--p = '-';
-  put_field(dst, p, len, w);
+  put_field(dst, buf, p, w);
 }
 
 void append_exact_fixed_field(std::string& dst, double v, int w, int d) {
