@@ -1,14 +1,19 @@
-// Speed of the transform and of a whole run on the largest record.
+// Speed of the transform, of the text conversions on the hot lines, and of a
+// whole run on the largest record.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <random>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "records/series.h"
 #include "run/run.h"
@@ -30,6 +35,97 @@ void BM_wvfast(benchmark::State& st) {
   }
 }
 BENCHMARK(BM_wvfast)->Arg(8192)->Arg(32768)->Unit(benchmark::kMicrosecond);
+
+// Rows of made-up but realistic values, rendered by the output files' formats
+// into an output that discards them.
+struct Rows {
+  static constexpr int count = 4096;
+  std::vector<double> values;  // four per row
+};
+
+// Waveform rows: time, then three components of either sign over six decades.
+Rows waveform_rows() {
+  std::mt19937_64 gen(7);
+  std::uniform_real_distribution<double> decade(-3.0, 3.0);
+  Rows r;
+  for (int i = 0; i < Rows::count; ++i) {
+    r.values.push_back(static_cast<double>(i) * static_cast<double>(0.01f));
+    for (int c = 0; c < 3; ++c)
+      r.values.push_back((gen() % 2 ? -1.0 : 1.0) * std::pow(10.0, decade(gen)));
+  }
+  return r;
+}
+
+// Spectrum rows: frequency up to the Nyquist, then three moduli over eight decades.
+Rows spectrum_rows() {
+  std::mt19937_64 gen(11);
+  std::uniform_real_distribution<double> decade(-5.0, 3.0);
+  Rows r;
+  for (int i = 0; i < Rows::count; ++i) {
+    r.values.push_back((static_cast<double>(i + 1) * 0.0191747598) / 6.283185307);
+    for (int c = 0; c < 3; ++c) r.values.push_back(std::pow(10.0, decade(gen)));
+  }
+  return r;
+}
+
+void render_rows(benchmark::State& st, const Rows& r, const char* format) {
+  const textio::Format row(format);
+  textio::Output out(open("/dev/null", O_WRONLY), textio::unit_file, "rows", false);
+  int k = 0;
+  for (auto _ : st) {
+    textio::formatted_write(out, row, std::span<const double>(&r.values[4 * k], 4));
+    k = (k + 1) % Rows::count;
+  }
+  out.close();
+  st.SetItemsProcessed(st.iterations());
+}
+
+void BM_waveform_row(benchmark::State& st) {
+  render_rows(st, waveform_rows(), "(F8.3,4(',',F12.4))");
+}
+BENCHMARK(BM_waveform_row);
+
+void BM_spectrum_row(benchmark::State& st) {
+  render_rows(st, spectrum_rows(), "(F8.4,6(',',E12.4))");
+}
+BENCHMARK(BM_spectrum_row);
+
+// Record sample lines as the instruments write them: eight counts a line.
+std::string record_lines(int lines) {
+  std::mt19937 gen(3);
+  std::uniform_int_distribution<int> count(-9999, 9999);
+  std::string text;
+  for (int i = 0; i < lines; ++i) {
+    for (int k = 0; k < 8; ++k) text += ' ' + std::to_string(count(gen));
+    text += '\n';
+  }
+  return text;
+}
+
+// One list read of the eight values of a record line.
+void BM_record_line(benchmark::State& st) {
+  constexpr int lines = 4096;
+  const std::string text = record_lines(lines);
+  std::array<double, 8> v{};
+  std::array<textio::ReadItem, 8> items;
+  for (int k = 0; k < 8; ++k) items[k] = &v[k];
+  auto in = std::make_unique<textio::Input>(
+      textio::Input::from_text(text, textio::unit_file, "rec"));
+  int n = 0;
+  for (auto _ : st) {
+    if (n == lines) {
+      st.PauseTiming();
+      in = std::make_unique<textio::Input>(textio::Input::from_text(text, textio::unit_file, "rec"));
+      n = 0;
+      st.ResumeTiming();
+    }
+    textio::list_read(*in, items, true);
+    ++n;
+    benchmark::DoNotOptimize(v.data());
+  }
+  st.SetItemsProcessed(st.iterations());
+}
+BENCHMARK(BM_record_line);
 
 // A 32768-sample record set in a fresh folder: the velocity job, files read
 // and written.

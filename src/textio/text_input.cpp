@@ -10,6 +10,7 @@
 #include <limits>
 #include <string_view>
 
+#include "textio/integer_token.h"
 #include "textio/text_output.h"
 
 namespace smproc::textio {
@@ -116,14 +117,21 @@ Scanned scan_number(std::string_view t) {
   return n;
 }
 
-// A real value of a list read.
-Syntax parse_real(std::string_view t, double& out) {
+// A real value of a list read by the general conversion.
+Syntax parse_real_exactly(std::string_view t, double& out) {
   Scanned n = scan_number(t);
   if (n.digits == 0) return Syntax::not_a_number;
   if (n.exponent && (n.exponent_digits == 0 || n.exp > max_exponent || n.exp < -max_exponent))
     return Syntax::exponent;
   if (n.trailing) return Syntax::not_a_number;
   return convert(n.mantissa, n.exp, out);
+}
+
+// A real value of a list read; plain integers, nearly every record sample,
+// take the short way to the same value.
+Syntax parse_real(std::string_view t, double& out) {
+  if (integer_token_value(t, out)) return Syntax::ok;
+  return parse_real_exactly(t, out);
 }
 
 // An integer value: optional sign and digits, nothing else.
@@ -256,6 +264,10 @@ bool parse_field(std::string_view f, int d, double& out, bool& overflow) {
 }
 
 }  // namespace
+
+bool exact_real_token(std::string_view token, double& out) {
+  return parse_real_exactly(token, out) == Syntax::ok;
+}
 
 // --- Input -------------------------------------------------------------------
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <variant>
 
 #include "textio/failure.h"
@@ -98,5 +99,10 @@ ReadResult list_read(Input& in, std::initializer_list<ReadItem> items, bool eof_
 // One formatted read; fixed (F) items take double*, text (A) items TextItem.
 void formatted_read(Input& in, const Format& format, std::span<const ReadItem> items);
 void formatted_read(Input& in, const Format& format, std::initializer_list<ReadItem> items);
+
+// The value of a real token of a list read by the general conversion alone,
+// without the short way for plain integers; false when it is no number or
+// overflows. For the tests, which hold the two ways to the same bits.
+bool exact_real_token(std::string_view token, double& out);
 
 }  // namespace smproc::textio

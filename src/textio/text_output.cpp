@@ -4,10 +4,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+
+#include "textio/exponent_field.h"
+#include "textio/field_layout.h"
+#include "textio/fixed_field.h"
 
 namespace smproc::textio {
 
@@ -30,99 +33,6 @@ bool write_all(int fd, const char* p, std::size_t n, long long& written) {
     written += k;
   }
   return true;
-}
-
-void pad_left(std::string& dst, std::string_view text, int w) {
-  if (static_cast<int>(text.size()) > w) {
-    dst.append(static_cast<std::size_t>(w), '*');
-    return;
-  }
-  dst.append(static_cast<std::size_t>(w) - text.size(), ' ');
-  dst.append(text);
-}
-
-// printf's own words for an infinity or a NaN, with the sign of an infinity.
-std::string non_finite(double v, bool upper) {
-  std::string s = std::isnan(v) ? "nan" : "inf";
-  if (upper) {
-    for (char& c : s) c = static_cast<char>(c - 'a' + 'A');
-  }
-  if (std::isinf(v) && v < 0) s.insert(s.begin(), '-');
-  return s;
-}
-
-void append_fixed(std::string& dst, double v, int w, int d) {
-  if (!std::isfinite(v)) {
-    pad_left(dst, non_finite(v, false), w);
-    return;
-  }
-  // The largest double has 309 digits before the point; d is at most 100.
-  char buf[512];
-  char* p = buf + 1;  // room for the sign
-  auto r = std::to_chars(p, buf + sizeof buf - 1, std::fabs(v), std::chars_format::fixed, d);
-  char* end = r.ptr;
-  if (d == 0) *end++ = '.';  // a point is always written
-  bool all_zero = true;
-  for (char* q = p; q < end; ++q) {
-    if (*q >= '1' && *q <= '9') {
-      all_zero = false;
-      break;
-    }
-  }
-  char* start = p;
-  if (v < 0 && !all_zero) *--start = '-';
-  std::size_t len = static_cast<std::size_t>(end - start);
-  if (len == static_cast<std::size_t>(w) + 1 && p[0] == '0' && p[1] == '.') {
-    // One place too long: the "0" before the point goes.
-    if (start != p) {
-      p[0] = '-';
-      start = p;
-    } else {
-      start = p + 1;
-    }
-    len -= 1;
-  }
-  pad_left(dst, std::string_view(start, len), w);
-}
-
-void append_exponent(std::string& dst, double v, int w, int d) {
-  if (!std::isfinite(v)) {
-    pad_left(dst, non_finite(v, true), w);
-    return;
-  }
-  // Sign, "0.", d digits, then the exponent: E and two digits, or three
-  // digits with their sign and no E.
-  char s[160];
-  std::size_t len = 0;
-  if (v < 0) s[len++] = '-';
-  s[len++] = '0';
-  s[len++] = '.';
-  int e = 0;
-  if (v == 0) {
-    for (int i = 0; i < d; ++i) s[len++] = '0';
-  } else {
-    // d significant digits as d.ddd e+x, then shifted to the 0.dddd form.
-    char buf[160];
-    auto r =
-        std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, d - 1);
-    const char* q = buf;
-    s[len++] = *q++;
-    if (*q == '.') ++q;
-    while (*q != 'e') s[len++] = *q++;
-    ++q;
-    bool neg = *q == '-';
-    ++q;
-    int x = 0;
-    for (; q < r.ptr; ++q) x = x * 10 + (*q - '0');
-    e = (neg ? -x : x) + 1;
-  }
-  int mag = e < 0 ? -e : e;
-  if (mag <= 99) s[len++] = 'E';
-  s[len++] = e < 0 ? '-' : '+';
-  if (mag > 99) s[len++] = static_cast<char>('0' + mag / 100);
-  s[len++] = static_cast<char>('0' + mag / 10 % 10);
-  s[len++] = static_cast<char>('0' + mag % 10);
-  pad_left(dst, std::string_view(s, len), w);
 }
 
 }  // namespace
@@ -243,13 +153,13 @@ std::string list_double(double v) {
 
 std::string fixed_field(double v, int w, int d) {
   std::string s;
-  append_fixed(s, v, w, d);
+  append_fixed_field(s, v, w, d);
   return s;
 }
 
 std::string exponent_field(double v, int w, int d) {
   std::string s;
-  append_exponent(s, v, w, d);
+  append_exponent_field(s, v, w, d);
   return s;
 }
 
@@ -320,9 +230,9 @@ void formatted_write(Output& out, const Format& format, std::span<const double> 
         if (op.kind == Descriptor::Kind::literal) {
           out.put(op.literal);
         } else if (op.kind == Descriptor::Kind::fixed) {
-          append_fixed(out.line(), items[k++], op.w, op.d);
+          append_fixed_field(out.line(), items[k++], op.w, op.d);
         } else if (op.kind == Descriptor::Kind::exponent) {
-          append_exponent(out.line(), items[k++], op.w, op.d);
+          append_exponent_field(out.line(), items[k++], op.w, op.d);
         } else {
           ++k;  // no text items are written through formats
           out.line().append(static_cast<std::size_t>(op.w), ' ');

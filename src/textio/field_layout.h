@@ -1,0 +1,131 @@
+// What every numeric field rendering shares: right alignment in its width,
+// asterisks when the text does not fit, printf's words for the values that
+// have no digits, and the integer pieces of the exact fast renderings.
+#pragma once
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace smproc::textio {
+
+// Appends text right-aligned in w places, or w asterisks when it is longer.
+inline void pad_left(std::string& dst, std::string_view text, int w) {
+  if (static_cast<int>(text.size()) > w) {
+    dst.append(static_cast<std::size_t>(w), '*');
+    return;
+  }
+  dst.append(static_cast<std::size_t>(w) - text.size(), ' ');
+  dst.append(text);
+}
+
+// The fast renderings build a field's text from the right end of a blanked
+// buffer, so that the whole right-aligned field is its last w bytes.
+inline constexpr std::size_t field_buffer_size = 64;
+struct FieldBuffer {
+  char bytes[field_buffer_size];
+  FieldBuffer() { std::memset(bytes, ' ', sizeof bytes); }
+  char* end() { return bytes + sizeof bytes; }
+};
+
+// Appends the text from `start` to the buffer's end right-aligned in w
+// places, or w asterisks when it is longer; only blanks precede `start`.
+inline void put_field(std::string& dst, FieldBuffer& buf, const char* start, int w) {
+  const auto width = static_cast<std::size_t>(w);
+  const auto len = static_cast<std::size_t>(buf.end() - start);
+  if (len > width) {
+    dst.append(width, '*');
+  } else if (width <= field_buffer_size) {
+    dst.append(buf.end() - width, width);
+  } else {
+    dst.append(width - len, ' ');
+    dst.append(start, len);
+  }
+}
+
+// printf's own words for an infinity or a NaN, with the sign of an infinity.
+inline std::string non_finite(double v, bool upper) {
+  std::string s = std::isnan(v) ? "nan" : "inf";
+  if (upper) {
+    for (char& c : s) c = static_cast<char>(c - 'a' + 'A');
+  }
+  if (std::isinf(v) && v < 0) s.insert(s.begin(), '-');
+  return s;
+}
+
+// Unsigned 128-bit integers, which g++ and clang++ provide as an extension.
+__extension__ typedef unsigned __int128 uint128;
+
+// 10^0 to 10^19, all that fit in 64 bits.
+inline constexpr std::uint64_t pow10_table[20] = {
+    1u,
+    10u,
+    100u,
+    1000u,
+    10000u,
+    100000u,
+    1000000u,
+    10000000u,
+    100000000u,
+    1000000000u,
+    10000000000u,
+    100000000000u,
+    1000000000000u,
+    10000000000000u,
+    100000000000000u,
+    1000000000000000u,
+    10000000000000000u,
+    100000000000000000u,
+    1000000000000000000u,
+    10000000000000000000u,
+};
+
+// A finite double as m * 2^e exactly, m an integer below 2^53.
+struct BinaryValue {
+  std::uint64_t m;
+  int e;
+};
+
+inline BinaryValue binary_value(double v) {
+  const auto bits = std::bit_cast<std::uint64_t>(v);
+  const int biased = static_cast<int>(bits >> 52 & 0x7ff);
+  const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+  if (biased == 0) return {fraction, -1074};  // zero and the subnormals
+  return {fraction | std::uint64_t{1} << 52, biased - 1075};
+}
+
+// "00" to "99".
+inline constexpr char digit_pairs[201] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes the lowest `count` decimal digits of x so that they end just before
+// `end`, and removes them from x; returns where they start.
+inline char* put_digits(char* end, std::uint64_t& x, int count) {
+  for (; count >= 2; count -= 2) {
+    const std::uint64_t rest = x / 100;
+    end -= 2;
+    std::memcpy(end, digit_pairs + 2 * (x - rest * 100), 2);
+    x = rest;
+  }
+  if (count == 1) {
+    const std::uint64_t rest = x / 10;
+    *--end = static_cast<char>('0' + (x - rest * 10));
+    x = rest;
+  }
+  return end;
+}
+
+// Writes all the decimal digits of x (at least one) ending just before `end`.
+inline char* put_number(char* end, std::uint64_t x) {
+  while (x >= 100) end = put_digits(end, x, 2);
+  if (x >= 10) return put_digits(end, x, 2);
+  *--end = static_cast<char>('0' + x);
+  return end;
+}
+
+}  // namespace smproc::textio

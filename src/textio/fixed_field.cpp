@@ -1,0 +1,91 @@
+#include "textio/fixed_field.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "textio/field_layout.h"
+
+namespace smproc::textio {
+
+// Why the fast path gives the general conversion's digits. A finite v is
+// m * 2^e exactly (m < 2^53). For e < 0 let s = -e: v * 10^d = n / 2^s with
+// n = m * 10^d, an exact integer below 2^117 when d <= 19. So q = n >> s and
+// r = n - (q << s) are the exact quotient and remainder, and comparing r with
+// 2^(s-1) tells below, tie and above exactly: q rounded that way (ties to
+// even) is the correctly rounded v * 10^d, whose digits with a point before
+// the last d are the text of the general conversion. For s >= 118, n < 2^(s-1):
+// the value rounds to 0. Every other case (e >= 0, that is |v| >= 2^52; d > 19;
+// a q beyond 64 bits; infinities and NaNs) takes the general conversion.
+void append_fixed_field(std::string& dst, double v, int w, int d) {
+  if (d > 19 || !std::isfinite(v)) return append_exact_fixed_field(dst, v, w, d);
+  const BinaryValue b = binary_value(v);
+  if (b.e >= 0) return append_exact_fixed_field(dst, v, w, d);
+  const int s = -b.e;
+  std::uint64_t q = 0;
+  if (s < 118) {
+    const uint128 n = uint128{b.m} * pow10_table[d];
+    uint128 whole = n >> s;
+    const uint128 r = n - (whole << s);
+    const uint128 half = uint128{1} << (s - 1);
+    if (r > half || (r == half && (whole & 1) != 0)) ++whole;
+    if (whole > std::numeric_limits<std::uint64_t>::max())
+      return append_exact_fixed_field(dst, v, w, d);
+    q = static_cast<std::uint64_t>(whole);
+  }
+
+  // The text "digits.decimals" at the end of buf, a sign place before it.
+  FieldBuffer buf;
+  std::uint64_t integral = q;
+  char* p = put_digits(buf.end(), integral, d);
+  *--p = '.';
+  p = put_number(p, integral);
+  const bool minus = v < 0 && q != 0;  // no sign when every digit is zero
+  const auto len = static_cast<std::size_t>(buf.end() - p) + (minus ? 1 : 0);
+  if (len == static_cast<std::size_t>(w) + 1 && integral == 0) *p++ = ' ';  // the "0" goes
+  if (minus) *--p = '-';
+  put_field(dst, buf, p, w);
+}
+
+void append_exact_fixed_field(std::string& dst, double v, int w, int d) {
+  if (!std::isfinite(v)) {
+    pad_left(dst, non_finite(v, false), w);
+    return;
+  }
+  // The largest double has 309 digits before the point; d is at most 100.
+  char buf[512];
+  char* p = buf + 1;  // room for the sign
+  auto r = std::to_chars(p, buf + sizeof buf - 1, std::fabs(v), std::chars_format::fixed, d);
+  char* end = r.ptr;
+  if (d == 0) *end++ = '.';  // a point is always written
+  bool all_zero = true;
+  for (char* q = p; q < end; ++q) {
+    if (*q >= '1' && *q <= '9') {
+      all_zero = false;
+      break;
+    }
+  }
+  char* start = p;
+  if (v < 0 && !all_zero) *--start = '-';
+  std::size_t len = static_cast<std::size_t>(end - start);
+  if (len == static_cast<std::size_t>(w) + 1 && p[0] == '0' && p[1] == '.') {
+    // One place too long: the "0" before the point goes.
+    if (start != p) {
+      p[0] = '-';
+      start = p;
+    } else {
+      start = p + 1;
+    }
+    len -= 1;
+  }
+  pad_left(dst, std::string_view(start, len), w);
+}
+
+std::string exact_fixed_field(double v, int w, int d) {
+  std::string s;
+  append_exact_fixed_field(s, v, w, d);
+  return s;
+}
+
+}  // namespace smproc::textio
