@@ -1,6 +1,6 @@
 // Reading lines: list reads (free form) and formatted reads (by a format),
 // from the console or from a file. A CR directly before an LF is part of the
-// line end.
+// line end. Values of any length are read in bounded memory.
 #pragma once
 
 #include <optional>

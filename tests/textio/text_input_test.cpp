@@ -4,6 +4,7 @@
 
 #include "support/failure_of.h"
 
+#include <cmath>
 #include <functional>
 #include <optional>
 #include <string>
@@ -300,6 +301,77 @@ TEST(FormattedReadTest, TextField) {
   EXPECT_EQ(name, std::string(30, ' '));
   formatted_read(in, a30, {TextItem{&name, 30}});
   EXPECT_EQ(name, "x" + std::string(29, ' '));
+}
+
+std::string digits(std::size_t n, char d) { return std::string(n, d); }
+
+TEST(LongValueTest, NumbersOfAnyLengthReadAsTheirValue) {
+  // The halfway point between 1 and the next double, written out exactly:
+  // it rounds to even (1); anything above it, however far out, rounds up.
+  const std::string halfway = "1.00000000000000011102230246251565404236316680908203125";
+  struct Case { std::string text; double v; };
+  const Case cases[] = {
+      {"1" + digits(1000000, '0') + "e-1000000", 1.0},
+      {"0." + digits(999999, '0') + "1e1000000", 1.0},
+      {digits(1000000, '0') + "12.5", 12.5},
+      {"-12.5" + digits(1000000, '0'), -12.5},
+      {"-0." + digits(1000000, '0'), -0.0},
+      {halfway + digits(2000, '0'), 1.0},
+      {halfway + digits(2000, '0') + "1", 1.0000000000000002},
+      {digits(1000000, '7') + "e-999990", 7777777777.7777777777},
+      {"1e" + digits(1000000, '0') + "5", 1e5},
+      {"1." + digits(1000000, '0') + "e-400", 0.0},  // below the smallest double
+  };
+  for (const Case& t : cases) {
+    Input in = console(t.text + "\n");
+    const double v = read_double(in);
+    EXPECT_EQ(v, t.v) << t.text.substr(0, 60);
+    EXPECT_EQ(std::signbit(v), std::signbit(t.v)) << t.text.substr(0, 60);
+  }
+}
+
+TEST(LongValueTest, IntegersCountsAndRepeatedTextOfAnyLength) {
+  struct Case { std::string text; int v; };
+  const Case cases[] = {
+      {digits(1000000, '0') + "42", 42},
+      {"-" + digits(1000000, '0') + "2147483648", -2147483647 - 1},
+      {digits(1000000, '0') + "3*5", 5},
+  };
+  for (const Case& t : cases) {
+    Input in = console(t.text + "\n");
+    EXPECT_EQ(read_int(in), t.v) << t.text.substr(0, 40);
+  }
+  Input repeated = console(digits(1000000, '0') + "2*7 9\n");
+  int a = 0, b = 0, c = 0;
+  list_read(repeated, {&a, &b, &c});
+  EXPECT_EQ(a, 7);
+  EXPECT_EQ(b, 7);
+  EXPECT_EQ(c, 9);
+  // A repeated value that lands in a text item keeps its first characters.
+  Input text = console("2*1.5" + digits(100000, '0') + "\n");
+  double d = 0;
+  std::string t;
+  list_read(text, {&d, TextItem{&t, 8}});
+  EXPECT_EQ(d, 1.5);
+  EXPECT_EQ(t, "1.500000");
+
+  struct Bad { std::string text; bool integer; const char* context; const char* reason; };
+  const Bad bad[] = {
+      {digits(1000000, '9'), true, "invalid integer", "integer overflow"},
+      {digits(1000000, '7'), false, "invalid number", "numeric overflow"},
+      {digits(1000000, '0') + "*5", false, "bad repetition count", "incomprehensible list input"},
+      {digits(1000000, '1') + "x", false, "invalid number", "incomprehensible list input"},
+      {"1e" + digits(1000000, '1'), false, "exponent field", "incomprehensible list input"},
+      {digits(1000000, '1') + ".5", true, "invalid integer", "read unexpected character"},
+  };
+  for (const Bad& t : bad) {
+    Input in = console(t.text + "\n");
+    int i = 0;
+    double v = 0;
+    Failure f = failure_of([&] { t.integer ? list_read(in, {&i}) : list_read(in, {&v}); });
+    EXPECT_EQ(f.context, t.context) << t.text.substr(0, 40);
+    EXPECT_EQ(f.reason, t.reason) << t.text.substr(0, 40);
+  }
 }
 
 }  // namespace
