@@ -14,6 +14,10 @@
 
 namespace {
 
+// Characters in one answer line; a longer line ends the run with a report
+// rather than being read for ever.
+constexpr std::size_t answer_limit = 1 << 20;
+
 void to_stderr(const std::string& text) {
   std::fputs(text.c_str(), stderr);
   std::fflush(stderr);
@@ -44,6 +48,9 @@ int main(int argc, char** argv) {
   auto state = std::make_unique<State>();
   textio::Console con(textio::Input(0, textio::unit_console_in, std::nullopt),
               textio::Output(1, textio::unit_console_out, std::nullopt, false));
+  con.in.describe("console input");
+  con.in.limit_line(answer_limit);
+  con.out.describe("console output");
   try {
     int status = run(*state, con, cl.names);
     con.out.flush();

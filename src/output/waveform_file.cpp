@@ -20,7 +20,7 @@ void waveform_file_step(State& s, textio::Console& con) {
   const textio::Format name("(A30)");
   textio::formatted_read(con.in, name, {textio::TextItem{&s.otfile, 30}});
 
-  textio::Output out = textio::open_for_writing(s.otfile, textio::unit_file);
+  textio::Output out = textio::open_for_writing(s.otfile, textio::unit_file, {}, "waveform file");
   textio::list_write(out, {"time(s)", ",NS", ",EW", ",UD"});
   const textio::Format row("(F8.3,4(',',F12.4))");
   const int stride = s.iskip == 0 ? 1 : s.iskip;

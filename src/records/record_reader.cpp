@@ -51,7 +51,7 @@ void read_record(State& s, textio::Console& con, const std::string& name, Signal
   double sf2 = 0.0;
   long long count = 0;
   {
-    textio::Input in = textio::open_for_reading(name, textio::unit_file, create_missing);
+    textio::Input in = textio::open_for_reading(name, textio::unit_file, create_missing, "record file");
     count = read_body(in, con, xr, sf1, sf2);
   }  // the file closes before the echo
 

@@ -15,8 +15,9 @@ std::string trim_name(std::string_view name);
 
 // Opens an existing file for reading. A missing one is created empty when
 // create_missing is set (its first read then meets the end of the file), and
-// reported otherwise.
-Input open_for_reading(std::string_view name, int unit, bool create_missing);
+// reported otherwise. `what` names the file in reports ("record file").
+Input open_for_reading(std::string_view name, int unit, bool create_missing,
+                       std::string_view what = {});
 
 // Where a run's output files go.
 struct OutputPlace {
@@ -26,7 +27,9 @@ struct OutputPlace {
 };
 
 // Opens a file for writing from its start without emptying it first; the
-// close cuts it to what was written. A missing file is created.
-Output open_for_writing(std::string_view name, int unit, const OutputPlace& place = {});
+// close cuts it to what was written. A missing file is created. `what` names
+// the file in reports ("waveform file").
+Output open_for_writing(std::string_view name, int unit, const OutputPlace& place = {},
+                        std::string_view what = {});
 
 }  // namespace smproc::textio

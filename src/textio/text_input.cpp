@@ -28,6 +28,8 @@ constexpr std::size_t kept_digits = 800;
 // Decimal exponents beyond this overflow or underflow whatever the kept digits.
 constexpr long long exponent_bound = 100000;
 
+const char* const line_too_long = "line too long";
+
 bool is_blank(int c) { return c == ' ' || c == '\t'; }
 bool is_digit(int c) { return c >= '0' && c <= '9'; }
 bool is_sign(int c) { return c == '+' || c == '-'; }
@@ -382,8 +384,18 @@ Input::Input(Input&& o) noexcept
       len_(o.len_),
       eof_(o.eof_),
       ended_without_line_end_(o.ended_without_line_end_),
-      format_(std::move(o.format_)) {
+      format_(std::move(o.format_)),
+      what_(std::move(o.what_)),
+      max_line_(o.max_line_),
+      base_(o.base_),
+      line_start_(o.line_start_),
+      lines_(o.lines_) {
   o.fd_ = -1;
+}
+
+void Input::tie(Output* out) {
+  tie_ = out;
+  if (out) out->remember_last_line();
 }
 
 Input::~Input() {
@@ -391,11 +403,17 @@ Input::~Input() {
 }
 
 bool Input::fill(std::size_t keep) {
+  // A line that never ends is refused once it is too long, before more of
+  // it is read.
+  if (max_line_ > 0 && base_ + static_cast<long long>(pos_) - line_start_ >
+                           static_cast<long long>(max_line_))
+    fail(format_ == "list io" ? "list in" : "fmt", line_too_long);
   if (eof_) return false;
   // Keep the unread bytes at the front, then read behind them.
   std::size_t unread = len_ - pos_;
   if (unread > keep) unread = keep;
   std::memmove(buf_.data(), buf_.data() + pos_, unread);
+  base_ += static_cast<long long>(pos_);
   pos_ = 0;
   len_ = unread;
   if (buf_.size() < unread + read_chunk) buf_.resize(unread + read_chunk);
@@ -426,7 +444,20 @@ int Input::peek_slow() {
 void Input::advance() {
   int c = peek();
   if (c == end_of_file) return;
-  pos_ += (c == line_end && buf_[pos_] == '\r') ? 2 : 1;
+  if (c != line_end) {
+    ++pos_;
+    return;
+  }
+  pass_line_end(buf_[pos_] == '\r' ? 2 : 1);
+}
+
+void Input::pass_line_end(std::size_t length) {
+  if (max_line_ > 0 && base_ + static_cast<long long>(pos_) - line_start_ >
+                           static_cast<long long>(max_line_))
+    fail(format_ == "list io" ? "list in" : "fmt", line_too_long);
+  pos_ += length;
+  ++lines_;
+  line_start_ = base_ + static_cast<long long>(pos_);
 }
 
 void Input::begin_statement(std::string_view format) {
@@ -452,7 +483,32 @@ bool Input::discard_line() {
 }
 
 void Input::fail(std::string context, std::string reason) const {
-  raise(std::move(context), std::move(reason), unit_, name_, format_, false);
+  std::string detail = plain_words(reason);
+  raise(std::move(context), std::move(reason), unit_, name_, format_, false, std::move(detail));
+}
+
+std::string Input::plain_words(const std::string& reason) const {
+  const bool ended = reason == "end of file";
+  const bool too_long = reason == line_too_long;
+  const std::string limit = std::to_string(max_line_) + " characters";
+  if (tie_ && !tie_->last_line().empty()) {
+    // The console: the question on the screen is what the answer is for.
+    const std::string answer = "the answer to \"" + tie_->last_line() + "\"";
+    if (ended) return sentence("the input ended while " + answer + " was awaited");
+    if (too_long) return sentence(answer + " is longer than " + limit);
+    return sentence(answer + " could not be read");
+  }
+  const std::string stream = described(what_, name_, "input");
+  if (ended) {
+    // Lines seen, the last one counted also without its line end.
+    const bool partial = base_ + static_cast<long long>(pos_) > line_start_;
+    const long long seen = lines_ + (partial ? 1 : 0);
+    if (seen == 0) return sentence(stream + " is empty");
+    return sentence(stream + " ends after line " + std::to_string(seen));
+  }
+  const std::string line = "line " + std::to_string(lines_ + 1) + " of " + stream;
+  if (too_long) return sentence(line + " is longer than " + limit);
+  return sentence(line + " could not be read");
 }
 
 // --- List read ---------------------------------------------------------------

@@ -141,15 +141,30 @@ Output::Output(Output&& o) noexcept
       cut_at_close_(o.cut_at_close_),
       buf_(std::move(o.buf_)),
       format_(std::move(o.format_)),
-      written_(o.written_) {
+      written_(o.written_),
+      what_(std::move(o.what_)),
+      remember_(o.remember_),
+      last_line_(std::move(o.last_line_)) {
   o.fd_ = -1;
 }
 
 Output::~Output() { release(); }
 
 void Output::end_line() {
+  if (remember_) note_line();
   buf_.push_back('\n');
   if (buf_.size() >= flush_threshold) flush();
+}
+
+void Output::note_line() {
+  // Statements end their lines before the buffer is handed over, so the
+  // line starts after the last line feed in it.
+  const auto nl = buf_.rfind('\n');
+  const std::size_t start = nl == std::string::npos ? 0 : nl + 1;
+  const auto first = buf_.find_first_not_of(' ', start);
+  if (first == std::string::npos) return;
+  const auto last = buf_.find_last_not_of(' ');
+  last_line_.assign(buf_, first, last + 1 - first);
 }
 
 void Output::flush() {
@@ -190,7 +205,9 @@ void Output::release() noexcept {
 }
 
 void Output::fail(std::string context, std::string reason) const {
-  raise(std::move(context), std::move(reason), unit_, name_, format_, true);
+  std::string detail =
+      sentence(described(what_, name_, "output") + " could not be written: " + reason);
+  raise(std::move(context), std::move(reason), unit_, name_, format_, true, std::move(detail));
 }
 
 // --- Renderings --------------------------------------------------------------

@@ -37,12 +37,21 @@ class Output {
   void flush();  // throws Failure when the system refuses the bytes
   void close();  // flush, cut, close; throws Failure
 
+  // What this output is, in the words of whoever opened it ("waveform
+  // file"), for the plain line of a failure report.
+  void describe(std::string what) { what_ = std::move(what); }
+  // From now on keeps the last line that holds more than blanks, trimmed:
+  // on the console, the question an answer is awaited for.
+  void remember_last_line() { remember_ = true; }
+  const std::string& last_line() const { return last_line_; }
+
   int unit() const { return unit_; }
   const std::optional<std::string>& name() const { return name_; }
   [[noreturn]] void fail(std::string context, std::string reason) const;
 
  private:
   void release() noexcept;
+  void note_line();
 
   int fd_;
   int unit_;
@@ -51,6 +60,9 @@ class Output {
   std::string buf_;
   std::string format_;
   long long written_ = 0;
+  std::string what_;
+  bool remember_ = false;
+  std::string last_line_;
 };
 
 using WriteItem = std::variant<std::string_view, int, double>;

@@ -249,7 +249,7 @@ std::vector<Case> catalogue() {
        records(record(good_samples)),
        huge_answer,
        2,
-       "invalid integer: integer overflow",
+       "list in: line too long",
        on_console,
        {{"amp3.csv", After::absent}}},
       {"AnswerBeyondDoubleRange",

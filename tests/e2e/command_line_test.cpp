@@ -83,7 +83,8 @@ TEST(CommandLine, MissingNamedRecordIsReportedAndNotCreated) {
   EXPECT_EQ(o.err,
             "open: No such file or directory\n"
             "apparent state: unit 11 named data/st.ud\n"
-            "lately reading sequential formatted external IO\n");
+            "lately reading sequential formatted external IO\n"
+            "The record file data/st.ud could not be opened: No such file or directory.\n");
   EXPECT_FALSE(dir.exists("data/st.ud"));
 }
 

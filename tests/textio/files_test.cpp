@@ -109,5 +109,28 @@ TEST(OpenForWritingTest, RefusedBytesFailAsAWrite) {
   EXPECT_TRUE(f.writing);
 }
 
+namespace fs = std::filesystem;
+
+TEST(OpenTest, PlainWordsSayWhichFileCouldNotBeOpened) {
+  TempDir dir;
+  Failure r = failure_of([&] {
+    open_for_reading((dir.path() / "st.ud").string(), unit_file, false, "record file");
+  });
+  EXPECT_EQ(r.detail, "The record file " + (dir.path() / "st.ud").string() +
+                          " could not be opened: No such file or directory.");
+  Failure w = failure_of(
+      [&] { open_for_writing("nowhere/out.csv", unit_file, OutputPlace{dir.path()}, "waveform file"); });
+  EXPECT_EQ(w.detail,
+            "The waveform file nowhere/out.csv could not be opened for writing: No such file or "
+            "directory.");
+  EXPECT_FALSE(fs::exists(dir.path() / "nowhere"));
+  Failure blank = failure_of([&] { open_for_writing("  ", unit_file, {}, "waveform file"); });
+  EXPECT_EQ(blank.detail, "The name of the waveform file is blank.");
+  Output full = open_for_writing("/dev/full", unit_file, {}, "waveform file");
+  list_write(full, {"x"});
+  Failure f = failure_of([&] { full.close(); });
+  EXPECT_EQ(f.detail, "The waveform file /dev/full could not be written: No space left on device.");
+}
+
 }  // namespace
 }  // namespace smproc::textio

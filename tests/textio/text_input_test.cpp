@@ -1,8 +1,12 @@
 #include "textio/text_input.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include "support/failure_of.h"
+#include "textio/text_output.h"
 
 #include <cmath>
 #include <functional>
@@ -371,6 +375,89 @@ TEST(LongValueTest, IntegersCountsAndRepeatedTextOfAnyLength) {
     Failure f = failure_of([&] { t.integer ? list_read(in, {&i}) : list_read(in, {&v}); });
     EXPECT_EQ(f.context, t.context) << t.text.substr(0, 40);
     EXPECT_EQ(f.reason, t.reason) << t.text.substr(0, 40);
+  }
+}
+
+// The plain line of the failure a read of one double throws.
+std::string plain_line(Input& in) {
+  double v = 0;
+  return failure_of([&] {
+           for (;;) list_read(in, {&v});
+         }).detail;
+}
+
+TEST(PlainWordsTest, AFileFailureNamesTheFileAndLine) {
+  struct Case { std::string text; std::string plain; };
+  const Case cases[] = {
+      {"1\n2\nx 3\n", "Line 3 of the record file a.ns could not be read."},
+      {"1\r\n\r\n2 3\r\n  x\r\n", "Line 4 of the record file a.ns could not be read."},
+      {"1\n2\n", "The record file a.ns ends after line 2."},
+      {"1\n2", "The record file a.ns ends after line 2."},
+      {"", "The record file a.ns is empty."},
+  };
+  for (const Case& t : cases) {
+    Input in = Input::from_text(t.text, unit_file, "a.ns");
+    in.describe("record file");
+    EXPECT_EQ(plain_line(in), t.plain) << t.text;
+  }
+  // Undescribed streams are still named.
+  Input file = Input::from_text("x\n", unit_file, "b.ew");
+  EXPECT_EQ(plain_line(file), "Line 1 of the file b.ew could not be read.");
+  Input unnamed = console("\n\nx\n");
+  EXPECT_EQ(plain_line(unnamed), "Line 3 of the input could not be read.");
+}
+
+TEST(PlainWordsTest, AConsoleFailureNamesTheQuestionOnTheScreen) {
+  struct Case { std::string answers; std::size_t limit; std::string plain; };
+  const Case cases[] = {
+      {"x\n", 0, "The answer to \"Skip Data? (no=0)\" could not be read."},
+      {"", 0, "The input ended while the answer to \"Skip Data? (no=0)\" was awaited."},
+      {"123456789\n", 8, "The answer to \"Skip Data? (no=0)\" is longer than 8 characters."},
+  };
+  for (const Case& t : cases) {
+    Output screen(::open("/dev/null", O_WRONLY), unit_console_out, std::nullopt, false);
+    Input in = console(t.answers);
+    in.tie(&screen);
+    in.limit_line(t.limit);
+    list_write(screen, {"Earlier question?"});
+    list_write(screen, {" Skip Data? (no=0) "});
+    list_write(screen, {});  // an empty line after it changes nothing
+    EXPECT_EQ(plain_line(in), t.plain) << t.answers;
+  }
+}
+
+TEST(LineLimitTest, ALineOfTheLimitIsReadOneMoreIsRefused) {
+  // Read through a descriptor, so that long lines span refills of the
+  // buffer; the line end is not counted, with or without a CR.
+  const std::size_t limit = 100000;
+  struct Case { std::string line; const char* end; bool refused; };
+  const Case cases[] = {
+      {"7" + std::string(limit - 1, ' '), "\n", false},
+      {"7" + std::string(limit - 1, ' '), "\r\n", false},
+      {"7" + std::string(limit, ' '), "\n", true},
+      {"7" + std::string(limit, ' '), "\r\n", true},
+      {"7" + std::string(limit, ' '), "", true},    // the last line, without a line end
+      {std::string(limit + 1, '0'), "\n", true},    // refused inside the value
+      {std::string(3 * limit, '0'), "", true},
+  };
+  for (const Case& t : cases) {
+    const int fd = memfd_create("line", 0);
+    ASSERT_GE(fd, 0);
+    const std::string text = "1\n" + t.line + t.end + "2\n";
+    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    lseek(fd, 0, SEEK_SET);
+    Input in(fd, unit_console_in, std::nullopt);
+    in.limit_line(limit);
+    EXPECT_EQ(read_int(in), 1);
+    if (t.refused) {
+      int v = 0;
+      Failure f = failure_of([&] { list_read(in, {&v}); });
+      EXPECT_EQ(f.context, "list in") << t.line.size() << t.end;
+      EXPECT_EQ(f.reason, "line too long") << t.line.size() << t.end;
+    } else {
+      EXPECT_EQ(read_int(in), 7) << t.line.size() << t.end;
+      EXPECT_EQ(read_int(in), 2) << t.line.size() << t.end;
+    }
   }
 }
 
