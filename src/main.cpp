@@ -9,6 +9,7 @@
 #include "run/command_line.h"
 #include "textio/console.h"
 #include "textio/failure.h"
+#include "textio/files.h"
 #include "run/run.h"
 #include "run/state.h"
 
@@ -45,6 +46,10 @@ int main(int argc, char** argv) {
       break;
   }
 
+  // The answers, when they come from a file, are an input no output may replace.
+  textio::OutputPlace place;
+  place.keep(0, "standard input");
+
   auto state = std::make_unique<State>();
   textio::Console con(textio::Input(0, textio::unit_console_in, std::nullopt),
               textio::Output(1, textio::unit_console_out, std::nullopt, false));
@@ -52,11 +57,12 @@ int main(int argc, char** argv) {
   con.in.limit_line(answer_limit);
   con.out.describe("console output");
   try {
-    int status = run(*state, con, cl.names);
+    int status = run(*state, con, cl.names, place);
     con.out.flush();
     return status;
   } catch (const textio::Failure& f) {
-    // Files of the failed step were flushed and cut as the stack unwound.
+    // Files of the failed step were flushed, cut and put in place as the
+    // stack unwound.
     try {
       con.out.flush();
     } catch (const textio::Failure&) {

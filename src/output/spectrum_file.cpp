@@ -22,13 +22,13 @@ double modulus(Bin b) {
   return big * std::sqrt(1.0 + r * r);
 }
 
-void spectrum_file_step(const State& s, textio::Console& con) {
+void spectrum_file_step(const State& s, textio::Console& con, const textio::OutputPlace& place) {
   const textio::Format row("(F8.4,6(',',E12.4))");
 
   textio::list_write(con.out, {});
   textio::list_write(con.out, {"Fourier Spectrum data are stored in \"amp3.csv\""});
 
-  textio::Output file = textio::open_for_writing("amp3.csv", textio::unit_spectrum, {}, "spectrum file");
+  textio::Output file = textio::open_for_writing("amp3.csv", textio::unit_spectrum, place, "spectrum file");
   textio::list_write(file, {"frequency(Hz),NS,EW,UD"});
   // Bins 2..nom: zero frequency is left out, the Nyquist bin is the last row.
   for (int i = 2; i <= s.nom; ++i) {

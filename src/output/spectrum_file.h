@@ -2,6 +2,7 @@
 #pragma once
 
 #include "textio/console.h"
+#include "textio/files.h"
 #include "run/state.h"
 
 namespace smproc {
@@ -10,7 +11,9 @@ namespace smproc {
 // sqrt(1 + (smaller/larger)^2), the larger alone when the smaller adds nothing.
 double modulus(Bin b);
 
-// Announces and writes "amp3.csv": header, then bins 2..nom of fx1..fx3.
-void spectrum_file_step(const State& s, textio::Console& con);
+// Announces and writes "amp3.csv" in the place: header, then bins 2..nom of
+// fx1..fx3.
+void spectrum_file_step(const State& s, textio::Console& con,
+                        const textio::OutputPlace& place = {});
 
 }  // namespace smproc

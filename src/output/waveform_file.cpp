@@ -14,13 +14,13 @@ int row_count(int nt, int stride) {
   return n > 0 ? static_cast<int>(n) : 0;
 }
 
-void waveform_file_step(State& s, textio::Console& con) {
+void waveform_file_step(State& s, textio::Console& con, const textio::OutputPlace& place) {
   const textio::Format prompt("(/,1X,'Enter output file name of waveform (csv format file)')");
   textio::formatted_write(con.out, prompt, {});
   const textio::Format name("(A30)");
   textio::formatted_read(con.in, name, {textio::TextItem{&s.otfile, 30}});
 
-  textio::Output out = textio::open_for_writing(s.otfile, textio::unit_file, {}, "waveform file");
+  textio::Output out = textio::open_for_writing(s.otfile, textio::unit_file, place, "waveform file");
   textio::list_write(out, {"time(s)", ",NS", ",EW", ",UD"});
   const textio::Format row("(F8.3,4(',',F12.4))");
   const int stride = s.iskip == 0 ? 1 : s.iskip;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "textio/console.h"
+#include "textio/files.h"
 #include "run/state.h"
 
 namespace smproc {
@@ -10,7 +11,7 @@ namespace smproc {
 int row_count(int nt, int stride);
 
 // Asks for the file name (otfile), writes the header and every stride-th
-// sample of x1..x3 with its time.
-void waveform_file_step(State& s, textio::Console& con);
+// sample of x1..x3 with its time, in the place.
+void waveform_file_step(State& s, textio::Console& con, const textio::OutputPlace& place = {});
 
 }  // namespace smproc

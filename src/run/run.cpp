@@ -24,7 +24,15 @@ void copy_output(State& s) {
 
 }  // namespace
 
-int run(State& s, textio::Console& con, const RecordNames& names) {
+int run(State& s, textio::Console& con, const RecordNames& names,
+        const textio::OutputPlace& where) {
+  // No output may replace a record file.
+  textio::OutputPlace place = where;
+  for (const std::string* name : {&names.ns, &names.ew, &names.ud}) {
+    const std::string file = textio::trim_name(*name);
+    place.keep(file, "the record file " + file);
+  }
+
   // 1. Opening lines and the record names.
   textio::list_write(con.out, {});
   textio::list_write(con.out, {"Enter input file of waveform data (NS)"});
@@ -42,13 +50,13 @@ int run(State& s, textio::Console& con, const RecordNames& names) {
   // 5-7. Band-pass, integration or differentiation, spectrum file.
   bandpass_step(s, con);
   integration_step(s, con);
-  spectrum_file_step(s, con);
+  spectrum_file_step(s, con, place);
   // 8-9. Back to the time domain, and the output series.
   inverse_half(s);
   copy_output(s);
   // 10-11. Window, decimation, waveform file.
   window_step(s, con);
-  waveform_file_step(s, con);
+  waveform_file_step(s, con, place);
   // 12. Final pause: one line, whatever it holds.
   textio::list_read(con.in, {});
   // 13. Normal end.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "textio/console.h"
+#include "textio/files.h"
 #include "run/state.h"
 
 namespace smproc {
@@ -18,8 +19,10 @@ struct RecordNames {
   bool create_missing = true;
 };
 
-// Runs the whole dialogue over the console; returns the exit status. A
-// failed read or write throws textio::Failure.
-int run(State& s, textio::Console& con, const RecordNames& names);
+// Runs the whole dialogue over the console, writing the output files in
+// `place`; returns the exit status. A failed read or write throws
+// textio::Failure.
+int run(State& s, textio::Console& con, const RecordNames& names,
+        const textio::OutputPlace& place = {});
 
 }  // namespace smproc

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "textio/temp_files.h"
+
 namespace smproc::textio {
 
 namespace {
@@ -129,8 +131,13 @@ void append_exponent(std::string& dst, double v, int w, int d) {
 
 // --- Output ------------------------------------------------------------------
 
-Output::Output(int fd, int unit, std::optional<std::string> name, bool cut_at_close)
-    : fd_(fd), unit_(unit), name_(std::move(name)), cut_at_close_(cut_at_close) {
+Output::Output(int fd, int unit, std::optional<std::string> name, bool cut_at_close,
+               std::optional<Replacement> replacement)
+    : fd_(fd),
+      unit_(unit),
+      name_(std::move(name)),
+      cut_at_close_(cut_at_close),
+      replacement_(std::move(replacement)) {
   buf_.reserve(flush_threshold + 256);
 }
 
@@ -142,10 +149,12 @@ Output::Output(Output&& o) noexcept
       buf_(std::move(o.buf_)),
       format_(std::move(o.format_)),
       written_(o.written_),
+      replacement_(std::move(o.replacement_)),
       what_(std::move(o.what_)),
       remember_(o.remember_),
       last_line_(std::move(o.last_line_)) {
   o.fd_ = -1;
+  o.replacement_.reset();
 }
 
 Output::~Output() { release(); }
@@ -183,12 +192,13 @@ void Output::close() {
   fd_ = -1;
   struct stat st;
   bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  if (cut_at_close_ && regular && ftruncate(fd, written_) != 0) {
-    int err = errno;
-    ::close(fd);
-    fail("close", std::strerror(err));
-  }
-  if (fd > 2 && ::close(fd) != 0) fail("close", std::strerror(errno));
+  int err = 0;
+  if (cut_at_close_ && regular && ftruncate(fd, written_) != 0) err = errno;
+  if (fd > 2 && ::close(fd) != 0 && err == 0) err = errno;
+  // A temporary file takes its name even after a failed close, as a file
+  // written in place would keep what reached it.
+  if (!put_in_place() && err == 0) err = errno;
+  if (err != 0) fail("close", std::strerror(err));
 }
 
 void Output::release() noexcept {
@@ -202,6 +212,26 @@ void Output::release() noexcept {
   }
   if (fd_ > 2) ::close(fd_);
   fd_ = -1;
+  put_in_place();
+}
+
+bool Output::put_in_place() noexcept {
+  if (!replacement_) return true;
+  const Replacement r = std::move(*replacement_);
+  replacement_.reset();
+  bool done = r.registry ? r.registry->commit(r.temporary, r.target)
+                         : ::rename(r.temporary.c_str(), r.target.c_str()) == 0;
+  if (!done) {
+    // The file it was to replace stays as it was.
+    int err = errno;
+    if (r.registry) {
+      r.registry->discard(r.temporary);
+    } else {
+      ::unlink(r.temporary.c_str());
+    }
+    errno = err;
+  }
+  return done;
 }
 
 void Output::fail(std::string context, std::string reason) const {

@@ -13,13 +13,26 @@
 
 namespace smproc::textio {
 
+class TempFiles;
+
+// A file written under a temporary name in the folder of the file it is to
+// replace, and renamed over that file when the output is closed.
+struct Replacement {
+  std::string temporary;
+  std::string target;
+  TempFiles* registry = nullptr;  // where the temporary file is listed, if anywhere
+};
+
 // A connected output stream. Lines are gathered in a buffer and handed to the
 // system in large writes; a file that was written is cut at close to exactly
-// what this run wrote, so an older, longer file keeps nothing of its own.
+// what this run wrote, so an older, longer file keeps nothing of its own. A
+// file written under a temporary name takes its real name at close, also
+// when a failure closes it: either way it then holds what was written.
 class Output {
  public:
   // Takes ownership of fd unless it is standard output or standard error.
-  Output(int fd, int unit, std::optional<std::string> name, bool cut_at_close);
+  Output(int fd, int unit, std::optional<std::string> name, bool cut_at_close,
+         std::optional<Replacement> replacement = std::nullopt);
   Output(Output&& other) noexcept;
   Output& operator=(Output&&) = delete;
   Output(const Output&) = delete;
@@ -35,7 +48,7 @@ class Output {
   void begin_statement(std::string_view format) { format_.assign(format); }
 
   void flush();  // throws Failure when the system refuses the bytes
-  void close();  // flush, cut, close; throws Failure
+  void close();  // flush, cut, close, rename; throws Failure
 
   // What this output is, in the words of whoever opened it ("waveform
   // file"), for the plain line of a failure report.
@@ -52,6 +65,7 @@ class Output {
  private:
   void release() noexcept;
   void note_line();
+  bool put_in_place() noexcept;
 
   int fd_;
   int unit_;
@@ -60,6 +74,7 @@ class Output {
   std::string buf_;
   std::string format_;
   long long written_ = 0;
+  std::optional<Replacement> replacement_;
   std::string what_;
   bool remember_ = false;
   std::string last_line_;

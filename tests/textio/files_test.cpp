@@ -1,13 +1,18 @@
 #include "textio/files.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "support/failure_of.h"
 #include "support/run_binary.h"
@@ -111,6 +116,180 @@ TEST(OpenForWritingTest, RefusedBytesFailAsAWrite) {
 
 namespace fs = std::filesystem;
 
+const std::string old_content = "an older file,\nlonger than what is written now\n";
+
+OutputPlace place_in(const fs::path& folder, TempFiles* temporaries = nullptr) {
+  OutputPlace place;
+  place.folder = folder;
+  place.temporaries = temporaries;
+  return place;
+}
+
+// Entries of the folder, sorted: a temporary file shows as one more.
+std::vector<std::string> entries(const TempDir& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir.path())) names.push_back(e.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Writes lines enough to pass the output's buffer, so some reach the system.
+void write_lines(Output& out, int n) {
+  for (int i = 0; i < n; ++i) list_write(out, {"a row of the new file", i});
+}
+
+std::string lines_text(int n) {
+  std::string s;
+  for (int i = 0; i < n; ++i) s += " a row of the new file " + std::to_string(i) + "\n";
+  return s;
+}
+
+ino_t inode(const fs::path& p) {
+  struct stat st;
+  return ::stat(p.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+TEST(ReplacementTest, TheOldFileStaysWholeUntilTheNewOneIsClosed) {
+  TempDir dir;
+  dir.write("vel.csv", old_content);
+  Output out = open_for_writing((dir.path() / "vel.csv").string(), unit_file);
+  write_lines(out, 5000);  // about 130 kB, so most of it has been handed over
+  out.flush();
+  EXPECT_EQ(dir.read("vel.csv"), old_content);
+  EXPECT_EQ(entries(dir).size(), 2u);  // the file and its temporary
+  out.close();
+  EXPECT_EQ(dir.read("vel.csv"), lines_text(5000));
+  EXPECT_EQ(entries(dir), std::vector<std::string>{"vel.csv"});
+}
+
+TEST(ReplacementTest, AFailureDeliversWhatWasWrittenAsBefore) {
+  // A failure closes the output as the stack unwinds: the file then holds the
+  // lines written so far, and nothing of the older content.
+  TempDir dir;
+  dir.write("vel.csv", old_content);
+  {
+    Output out = open_for_writing((dir.path() / "vel.csv").string(), unit_file);
+    list_write(out, {"x"});
+  }
+  EXPECT_EQ(dir.read("vel.csv"), " x\n");
+  EXPECT_EQ(entries(dir), std::vector<std::string>{"vel.csv"});
+}
+
+TEST(ReplacementTest, PermissionBitsStayAndLinksLeadToTheFileReplaced) {
+  for (mode_t mode : {0600, 0640, 0755, 0444}) {
+    TempDir dir;
+    dir.write("vel.csv", old_content);
+    chmod((dir.path() / "vel.csv").c_str(), mode);
+    Output out = open_for_writing((dir.path() / "vel.csv").string(), unit_file);
+    list_write(out, {"x"});
+    out.close();
+    struct stat st;
+    ASSERT_EQ(::stat((dir.path() / "vel.csv").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, mode);
+  }
+  // A chain of links, relative and absolute: the last target takes the new
+  // content and the links stay links.
+  TempDir dir;
+  fs::create_directory(dir.path() / "data");
+  dir.write("data/vel.csv", old_content);
+  fs::create_symlink("data/vel.csv", dir.path() / "first");
+  fs::create_symlink(dir.path() / "first", dir.path() / "second");
+  Output out = open_for_writing("second", unit_file, place_in(dir.path()));
+  list_write(out, {"x"});
+  out.close();
+  EXPECT_EQ(dir.read("data/vel.csv"), " x\n");
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "first"));
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "second"));
+  EXPECT_EQ(entries(dir), (std::vector<std::string>{"data", "first", "second"}));
+  // A link to a missing file creates the file.
+  fs::create_symlink("new.csv", dir.path() / "dangling");
+  Output created = open_for_writing("dangling", unit_file, place_in(dir.path()));
+  created.close();
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir.path() / "new.csv")));
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "dangling"));
+}
+
+TEST(ReplacementTest, ANewFileGetsThePermissionsOfAnyNewFile) {
+  const mode_t old_mask = umask(027);
+  TempDir dir;
+  Output out = open_for_writing((dir.path() / "new.csv").string(), unit_file);
+  out.close();
+  umask(old_mask);
+  struct stat st;
+  ASSERT_EQ(::stat((dir.path() / "new.csv").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST(ReplacementTest, AFileOfSeveralNamesAndADeviceAreWrittenInPlace) {
+  TempDir dir;
+  dir.write("vel.csv", old_content);
+  fs::create_hard_link(dir.path() / "vel.csv", dir.path() / "copy.csv");
+  const ino_t before = inode(dir.path() / "vel.csv");
+  Output out = open_for_writing((dir.path() / "vel.csv").string(), unit_file);
+  list_write(out, {"x"});
+  out.close();
+  EXPECT_EQ(inode(dir.path() / "vel.csv"), before);
+  EXPECT_EQ(dir.read("copy.csv"), " x\n");  // every name shows the new content
+  Output device = open_for_writing("/dev/null", unit_file);
+  list_write(device, {"x"});
+  device.close();
+}
+
+TEST(ReplacementTest, TemporaryFilesAreListedWhileTheyLive) {
+  TempDir dir;
+  dir.write("vel.csv", old_content);
+  TempFiles temporaries;
+  const OutputPlace place = place_in(dir.path(), &temporaries);
+  {
+    Output out = open_for_writing("vel.csv", unit_file, place);
+    ASSERT_EQ(temporaries.listed().size(), 1u);
+    const fs::path temp = temporaries.listed()[0];
+    EXPECT_EQ(temp.parent_path(), dir.path());
+    EXPECT_EQ(temp.filename().string()[0], '.');
+    out.close();
+    EXPECT_TRUE(temporaries.listed().empty());
+    EXPECT_FALSE(fs::exists(temp));
+  }
+  // Removed by a signal's action: the old file stays, and the output that
+  // closes afterwards has nothing to put in place.
+  dir.write("vel.csv", old_content);
+  {
+    Output out = open_for_writing("vel.csv", unit_file, place);
+    write_lines(out, 5000);
+    out.flush();
+    { auto hold = temporaries.remove_all(); }
+    EXPECT_EQ(entries(dir), std::vector<std::string>{"vel.csv"});
+  }
+  EXPECT_EQ(dir.read("vel.csv"), old_content);
+  EXPECT_EQ(entries(dir), std::vector<std::string>{"vel.csv"});
+}
+
+TEST(KeptFilesTest, AnInputIsNeverReplacedUnderAnyOfItsNames) {
+  TempDir dir;
+  dir.write("rec.ns", old_content);
+  fs::create_hard_link(dir.path() / "rec.ns", dir.path() / "hard.csv");
+  fs::create_symlink("rec.ns", dir.path() / "soft.csv");
+  OutputPlace place = place_in(dir.path());
+  place.keep((dir.path() / "rec.ns").string(), "the record file rec.ns");
+  place.keep((dir.path() / "missing.ns").string(), "nothing");  // not there: nothing to keep
+  const int null = ::open("/dev/null", O_RDONLY);
+  place.keep(null, "standard input");  // a device is read and written, never replaced
+  ::close(null);
+  ASSERT_EQ(place.kept.size(), 1u);
+  for (const char* name : {"rec.ns", "hard.csv", "soft.csv"}) {
+    Failure f = failure_of([&] { open_for_writing(name, unit_file, place, "waveform file"); });
+    EXPECT_EQ(report(f),
+              std::string("open: would replace an input file\n"
+                          "apparent state: unit 11 named ") + name + "\n"
+              "lately writing sequential formatted external IO\n"
+              "The waveform file " + name + " is the same file as the record file rec.ns, "
+              "which this run reads; it was left untouched.\n");
+  }
+  EXPECT_EQ(dir.read("rec.ns"), old_content);
+  Output device = open_for_writing("/dev/null", unit_file, place);
+  device.close();
+}
+
 TEST(OpenTest, PlainWordsSayWhichFileCouldNotBeOpened) {
   TempDir dir;
   Failure r = failure_of([&] {
@@ -119,7 +298,7 @@ TEST(OpenTest, PlainWordsSayWhichFileCouldNotBeOpened) {
   EXPECT_EQ(r.detail, "The record file " + (dir.path() / "st.ud").string() +
                           " could not be opened: No such file or directory.");
   Failure w = failure_of(
-      [&] { open_for_writing("nowhere/out.csv", unit_file, OutputPlace{dir.path()}, "waveform file"); });
+      [&] { open_for_writing("nowhere/out.csv", unit_file, place_in(dir.path()), "waveform file"); });
   EXPECT_EQ(w.detail,
             "The waveform file nowhere/out.csv could not be opened for writing: No such file or "
             "directory.");
@@ -130,6 +309,74 @@ TEST(OpenTest, PlainWordsSayWhichFileCouldNotBeOpened) {
   list_write(full, {"x"});
   Failure f = failure_of([&] { full.close(); });
   EXPECT_EQ(f.detail, "The waveform file /dev/full could not be written: No space left on device.");
+}
+
+// Runs the check where permissions bind: in a child that gave up root when
+// the tests run as root, here otherwise.
+void as_ordinary_user(const std::function<void()>& check) {
+  if (geteuid() != 0) {
+    check();
+    return;
+  }
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
+    check();
+    _exit(::testing::Test::HasFailure() ? 1 : 0);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+TEST(ReplacementAsUserTest, UnwritableFilesFailAndUnwritableFoldersAreWrittenInPlace) {
+  TempDir dir;
+  fs::permissions(dir.path(), fs::perms::all);
+  fs::create_directory(dir.path() / "locked");
+  dir.write("locked/vel.csv", old_content);
+  dir.write("locked/read-only.csv", old_content);
+  dir.write("theirs.csv", old_content);  // the test's own, another user's to the check
+  fs::permissions(dir.path() / "locked/vel.csv", fs::perms::all);
+  fs::permissions(dir.path() / "locked/read-only.csv", fs::perms::owner_read);
+  fs::permissions(dir.path() / "theirs.csv", fs::perms::all);
+  fs::permissions(dir.path() / "locked", fs::perms::owner_all | fs::perms::others_read |
+                                             fs::perms::others_exec);
+  if (geteuid() != 0) {
+    fs::permissions(dir.path() / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+  }
+  const ino_t before = inode(dir.path() / "locked/vel.csv");
+  as_ordinary_user([&] {
+    // A file that may not be written fails at open, as before.
+    Failure f = failure_of([&] {
+      open_for_writing((dir.path() / "locked/read-only.csv").string(), unit_spectrum);
+    });
+    EXPECT_EQ(f.context, "open");
+    EXPECT_EQ(f.reason, std::strerror(EACCES));
+    // A writable file where no temporary file can be made is written in place.
+    Output out = open_for_writing((dir.path() / "locked/vel.csv").string(), unit_file);
+    list_write(out, {"x"});
+    out.close();
+    EXPECT_EQ(inode(dir.path() / "locked/vel.csv"), before);
+    if (geteuid() != 0) {
+      // Another user's writable file keeps its owner: written in place.
+      struct stat st;
+      ASSERT_EQ(::stat((dir.path() / "theirs.csv").c_str(), &st), 0);
+      if (st.st_uid != geteuid()) {
+        const ino_t theirs = inode(dir.path() / "theirs.csv");
+        Output other = open_for_writing((dir.path() / "theirs.csv").string(), unit_file);
+        list_write(other, {"y"});
+        other.close();
+        EXPECT_EQ(inode(dir.path() / "theirs.csv"), theirs);
+      }
+    }
+  });
+  EXPECT_EQ(dir.read("locked/vel.csv"), " x\n");
+  EXPECT_EQ(dir.read("locked/read-only.csv"), old_content);
+  if (geteuid() == 0) {
+    EXPECT_EQ(dir.read("theirs.csv"), " y\n");
+  }
+  fs::permissions(dir.path() / "locked", fs::perms::owner_all);
 }
 
 }  // namespace
