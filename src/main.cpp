@@ -1,17 +1,25 @@
 // smproc: processes one three-component strong-motion acceleration record.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "run/command_line.h"
+#include "run/run.h"
+#include "run/signals.h"
+#include "run/state.h"
 #include "textio/console.h"
 #include "textio/failure.h"
 #include "textio/files.h"
-#include "run/run.h"
-#include "run/state.h"
+#include "textio/temp_files.h"
 
 namespace {
 
@@ -24,21 +32,36 @@ void to_stderr(const std::string& text) {
   std::fflush(stderr);
 }
 
-}  // namespace
+// A standard descriptor that was closed at start is opened on /dev/null, so
+// that no file the run opens takes its number (and a report to standard
+// error never lands in a result file).
+void open_standard_descriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    int null = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (null >= 0 && null != fd) {
+      dup2(null, fd);
+      ::close(null);
+    }
+  }
+}
 
-int main(int argc, char** argv) {
+// Writes text to standard output; false, with a line on standard error, when
+// it cannot be written.
+bool put_out(const std::string& text) {
+  if (std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0) return true;
+  to_stderr(std::string("smproc: standard output: ") + std::strerror(errno) + "\n");
+  return false;
+}
+
+int run_process(int argc, char** argv) {
   using namespace smproc;
-  // A closed console is a write failure to report, not a signal to die of.
-  std::signal(SIGPIPE, SIG_IGN);
-
   CommandLine cl = parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
   switch (cl.action) {
     case CommandLine::Action::help:
-      std::fputs(usage().c_str(), stdout);
-      return 0;
+      return put_out(usage()) ? 0 : 2;
     case CommandLine::Action::version:
-      std::fputs("smproc " SMPROC_VERSION "\n", stdout);
-      return 0;
+      return put_out("smproc " SMPROC_VERSION "\n") ? 0 : 2;
     case CommandLine::Action::usage_error:
       to_stderr("smproc: " + cl.error + "\n" + usage());
       return 2;
@@ -46,13 +69,20 @@ int main(int argc, char** argv) {
       break;
   }
 
-  // The answers, when they come from a file, are an input no output may replace.
+  // Outputs are written under temporary names; a signal that ends the run
+  // removes them, so the files they replace stay as they were.
+  textio::TempFiles temporaries;
+  SignalWatcher watcher({SIGINT, SIGTERM, SIGHUP}, [&temporaries](int signal) {
+    auto hold = temporaries.remove_all();
+    end_by_signal(signal);
+  });
   textio::OutputPlace place;
+  place.temporaries = &temporaries;
   place.keep(0, "standard input");
 
   auto state = std::make_unique<State>();
   textio::Console con(textio::Input(0, textio::unit_console_in, std::nullopt),
-              textio::Output(1, textio::unit_console_out, std::nullopt, false));
+                      textio::Output(1, textio::unit_console_out, std::nullopt, false));
   con.in.describe("console input");
   con.in.limit_line(answer_limit);
   con.out.describe("console output");
@@ -69,8 +99,27 @@ int main(int argc, char** argv) {
     }
     to_stderr(textio::report(f));
     return 2;
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  open_standard_descriptors();
+  // A closed console is a write failure to report, not a signal to die of;
+  // so is a file that outgrows the size limit.
+  std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
+  try {
+    return run_process(argc, argv);
+  } catch (const std::bad_alloc&) {
+    // Nothing here may need memory.
+    std::fputs("smproc: out of memory\n", stderr);
+    return 2;
   } catch (const std::exception& e) {
-    to_stderr(std::string("smproc: ") + e.what() + "\n");
+    std::fputs("smproc: ", stderr);
+    std::fputs(e.what(), stderr);
+    to_stderr("\n");
     return 2;
   }
 }

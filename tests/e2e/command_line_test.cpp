@@ -100,6 +100,16 @@ TEST(CommandLine, HelpAndVersionTouchNoFile) {
   EXPECT_EQ(entries(dir.path()), 0u);
 }
 
+TEST(CommandLine, HelpAndVersionThatCannotBeWrittenEndWithStatus2) {
+  for (const char* option : {"--help", "--version"}) {
+    TempDir dir;
+    Outcome o = run_program("/bin/sh", dir.path(), "",
+                            {"-c", "exec \"$0\" \"$1\" >/dev/full", SMPROC_BIN, option});
+    EXPECT_EQ(o.status, 2) << option;
+    EXPECT_EQ(o.err, "smproc: standard output: No space left on device\n") << option;
+  }
+}
+
 TEST(CommandLine, UsageErrorsSayWhatIsWrongAndTouchNoFile) {
   const std::vector<std::vector<std::string>> bad = {
       {"--frobnicate"}, {"-x"}, {"a", "b"}, {"a", "b", "c", "d"}};
