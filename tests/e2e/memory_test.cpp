@@ -85,26 +85,6 @@ TEST(BoundedMemory, AnEndlessAnswerLineEndsTheRunNamingTheQuestion) {
   EXPECT_LT(o.peak_kib, bounded_kib);
 }
 
-TEST(AnswerLineLimit, OneMebibyteIsReadLongerIsRefused) {
-  struct Case {
-    std::size_t blanks;  // after the answer 0, on its line
-    int status;
-  };
-  const std::size_t limit = 1 << 20;
-  for (const Case c : {Case{limit - 1, 0}, Case{limit, 2}}) {
-    TempDir dir;
-    write_records(dir);
-    std::string answers = "0";
-    answers.append(c.blanks, ' ');
-    answers += "\n";
-    answers += plain.substr(2);
-    Outcome o = run_smproc(dir.path(), answers);
-    EXPECT_EQ(o.status, c.status) << c.blanks;
-    EXPECT_EQ(o.err.substr(0, o.err.find('\n')), c.status == 0 ? "" : "list in: line too long")
-        << c.blanks;
-  }
-}
-
 TEST(OutOfMemory, IsReportedNeverAnAbort) {
   if (sanitized) GTEST_SKIP() << "the sanitizers cannot run under an address-space limit";
   // From limits too small for the loader to ones the run fits in: each run

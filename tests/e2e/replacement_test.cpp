@@ -130,39 +130,43 @@ bool eventually(const std::function<bool()>& condition) {
   return false;
 }
 
-const int ending_signals[] = {SIGINT, SIGTERM, SIGHUP};
-
-TEST(SignalDuringARun, AtTheWaveformQuestionTheSpectraAreNewAndTheOldWaveformWhole) {
-  for (int signal : ending_signals) {
-    TempDir dir;
-    write_records(dir);
-    dir.write("out.csv", old_content);
-    dir.write("amp3.csv", old_content);
-    AnswersThroughAPipe run(dir.path());
-    run.answer(to_the_name);
-    ASSERT_TRUE(eventually([&] {
-      return run.console().find("Enter output file name of waveform") != std::string::npos;
-    })) << signal;
-    EXPECT_EQ(run.end_by(signal), signal);
-    EXPECT_TRUE(complete_spectrum(dir.read("amp3.csv"))) << signal;
-    EXPECT_EQ(dir.read("out.csv"), old_content) << signal;
-    EXPECT_EQ(others(dir.path()), (std::vector<std::string>{"amp3.csv", "out.csv"})) << signal;
-  }
-}
-
-TEST(SignalDuringARun, AtTheFinalPauseBothFilesAreNewAndWhole) {
-  for (int signal : ending_signals) {
-    TempDir dir;
-    write_records(dir);
-    dir.write("out.csv", old_content);
-    AnswersThroughAPipe run(dir.path());
-    run.answer(to_the_name + "out.csv\n");
-    // The waveform file takes its name in one step, once it is whole.
-    ASSERT_TRUE(eventually([&] { return dir.read("out.csv") != old_content; })) << signal;
-    EXPECT_EQ(run.end_by(signal), signal);
-    EXPECT_TRUE(complete_waveform(dir.read("out.csv"))) << signal;
-    EXPECT_TRUE(complete_spectrum(dir.read("amp3.csv"))) << signal;
-    EXPECT_EQ(others(dir.path()), (std::vector<std::string>{"amp3.csv", "out.csv"})) << signal;
+TEST(SignalDuringARun, EachOutputIsOldOrNewAndWholeAndNoTemporaryFileStays) {
+  struct Stall {
+    const char* where;
+    std::string answers;
+    std::function<bool(const TempDir&, const std::string& console)> reached;
+    bool waveform_new;  // else the older waveform file stays
+  };
+  const Stall stalls[] = {
+      {"at the waveform question, after the spectrum file", to_the_name,
+       [](const TempDir&, const std::string& console) {
+         return console.find("Enter output file name of waveform") != std::string::npos;
+       },
+       false},
+      // The waveform file takes its name in one step, once it is whole.
+      {"at the final pause, after both files", to_the_name + "out.csv\n",
+       [](const TempDir& dir, const std::string&) { return dir.read("out.csv") != old_content; },
+       true},
+  };
+  for (const Stall& stall : stalls) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+      TempDir dir;
+      write_records(dir);
+      dir.write("out.csv", old_content);
+      dir.write("amp3.csv", old_content);
+      AnswersThroughAPipe run(dir.path());
+      run.answer(stall.answers);
+      ASSERT_TRUE(eventually([&] { return stall.reached(dir, run.console()); })) << stall.where;
+      EXPECT_EQ(run.end_by(signal), signal) << stall.where;
+      EXPECT_TRUE(complete_spectrum(dir.read("amp3.csv"))) << stall.where << signal;
+      if (stall.waveform_new) {
+        EXPECT_TRUE(complete_waveform(dir.read("out.csv"))) << stall.where << signal;
+      } else {
+        EXPECT_EQ(dir.read("out.csv"), old_content) << stall.where << signal;
+      }
+      EXPECT_EQ(others(dir.path()), (std::vector<std::string>{"amp3.csv", "out.csv"}))
+          << stall.where << signal;
+    }
   }
 }
 

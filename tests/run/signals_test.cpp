@@ -86,15 +86,5 @@ TEST(SignalWatcherTest, AnActionThatReturnsKeepsWatchingAndTheMaskComesBack) {
   EXPECT_EQ(status, 0);
 }
 
-TEST(SignalWatcherTest, EndBySignalEndsAsTheSignalWould) {
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-    EXPECT_EQ(in_child([signal]() -> int {
-                SignalWatcher watcher({signal}, [](int s) { end_by_signal(s); });
-                end_by_signal(signal);
-              }),
-              128 + signal);
-  }
-}
-
 }  // namespace
 }  // namespace smproc

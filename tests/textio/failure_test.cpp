@@ -51,14 +51,5 @@ TEST(FailureReportTest, FourLinesForAFileThreeWithoutAFormatThenThePlainLine) {
   for (const Case& t : cases) EXPECT_EQ(report(t.f), t.text);
 }
 
-TEST(FailureReportTest, PlainWordsNameTheStreamAsItsOpenerDescribedIt) {
-  EXPECT_EQ(described("record file", std::string("a.ns"), "input"), "the record file a.ns");
-  EXPECT_EQ(described("", std::string("a.ns"), "input"), "the file a.ns");
-  EXPECT_EQ(described("console input", std::nullopt, "input"), "the console input");
-  EXPECT_EQ(described("", std::nullopt, "output"), "the output");
-  EXPECT_EQ(sentence("the file a could not be read"), "The file a could not be read.");
-  EXPECT_EQ(sentence("Line 3"), "Line 3.");
-}
-
 }  // namespace
 }  // namespace smproc::textio
