@@ -1,12 +1,13 @@
 #include "textio/temp_files.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <random>
 
 namespace smproc::textio {
 
@@ -14,6 +15,17 @@ namespace {
 
 // Name lengths are limited; a long target name gives a shorter hidden name.
 constexpr std::size_t kept_name = 64;
+
+// Bits that differ between calls; the clock stands in where the system
+// has no random source to offer.
+unsigned random_bits() {
+  unsigned bits = 0;
+  if (getrandom(&bits, sizeof bits, GRND_NONBLOCK) == static_cast<ssize_t>(sizeof bits))
+    return bits;
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<unsigned>(now.tv_nsec) ^ static_cast<unsigned>(now.tv_sec);
+}
 
 void forget(std::vector<std::string>& paths, const std::string& path) {
   auto it = std::find(paths.begin(), paths.end(), path);
@@ -28,11 +40,10 @@ int create_temporary(const std::string& target, std::string& path) {
   const auto slash = target.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
   const std::string base = target.substr(slash == std::string::npos ? 0 : slash + 1);
-  std::random_device random;
   for (int attempt = 0; attempt < 100; ++attempt) {
     char tail[48];
     std::snprintf(tail, sizeof tail, ".%ld-%08x.part", static_cast<long>(::getpid()),
-                  static_cast<unsigned>(random()));
+                  random_bits() + static_cast<unsigned>(attempt));
     path = folder + "." + base.substr(0, kept_name) + tail;
     // Created as a new file would be (permissions 0666 less the umask).
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
