@@ -29,7 +29,7 @@ void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
   textio::list_write(con.out, {});
   textio::list_write(con.out, {"Fourier Spectrum data are stored in \"amp3.csv\""});
 
-  textio::Output file = textio::open_for_writing("amp3.csv", textio::unit_spectrum, place);
+  textio::Output file = textio::open_for_writing("amp3.csv", textio::unit_spectrum, place, "spectrum file");
   textio::list_write(file, {"frequency(Hz),NS,EW,UD"});
   // Bins 2..nom: zero frequency is left out, the Nyquist bin is the last row.
   for (int i = 2; i <= nom; ++i) {

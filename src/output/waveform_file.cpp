@@ -28,7 +28,7 @@ void waveform_file_step(textio::Console& con, textio::Warnings& warnings,
     warnings.add("the waveform file name was cut to 30 characters: the file is called \"" +
                  textio::trim_name(otfile) + "\"");
 
-  textio::Output out = textio::open_for_writing(otfile, textio::unit_file, place);
+  textio::Output out = textio::open_for_writing(otfile, textio::unit_file, place, "waveform file");
   textio::list_write(out, {"time(s)", ",NS", ",EW", ",UD"});
   const textio::Format row("(F8.3,4(',',F12.4))");
   const int rows = row_count(nt, stride);

@@ -70,7 +70,7 @@ RecordRead read_record(textio::Console& con, textio::Warnings& warnings,
                        const std::string& name, double dt, Series& xr, bool create_missing) {
   RecordRead r;
   {
-    textio::Input in = textio::open_for_reading(name, textio::unit_file, create_missing);
+    textio::Input in = textio::open_for_reading(name, textio::unit_file, create_missing, "record file");
     read_body(in, con, xr, r);
   }  // the file closes before the echo
 

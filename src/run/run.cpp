@@ -106,6 +106,10 @@ void check_waveforms(const State& s) {
   }
 }
 
+// Characters in one answer line; a longer line ends the run with a report
+// rather than being read for ever.
+constexpr std::size_t answer_limit = 1 << 20;
+
 textio::Console open_console(const RunSetup& setup) {
   textio::Input in =
       setup.answers.text
@@ -116,6 +120,9 @@ textio::Console open_console(const RunSetup& setup) {
           ? textio::Output::to_text(setup.console.text, textio::unit_console_out, std::nullopt)
           : textio::Output(::dup(setup.console.fd), textio::unit_console_out, std::nullopt,
                            false);
+  in.describe("console input");
+  in.limit_line(answer_limit);
+  out.describe("console output");
   return textio::Console(std::move(in), std::move(out));
 }
 
@@ -124,6 +131,12 @@ textio::Console open_console(const RunSetup& setup) {
 int run_steps(State& s, textio::Console& con, const RecordNames& names,
               const textio::OutputPlace& place, textio::Warnings& warnings) {
   Answers& a = s.answers;
+  // No output may replace a record file.
+  textio::OutputPlace kept = place;
+  for (const std::string* name : {&names.ns, &names.ew, &names.ud}) {
+    const std::string file = textio::trim_name(*name);
+    kept.keep(file, "the record file " + file);
+  }
   // 1. Opening lines.
   textio::list_write(con.out, {});
   textio::list_write(con.out, {"Enter input file of waveform data (NS)"});
@@ -149,14 +162,14 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
                 s.spectra());
   integration_step(con, a.operation, s.grid.nom, s.grid.dom, s.spectra());
   check_spectra(s);
-  spectrum_file_step(con, place, std::as_const(s).spectra(), s.grid.nom, s.grid.dom);
+  spectrum_file_step(con, kept, std::as_const(s).spectra(), s.grid.nom, s.grid.dom);
   // 8-9. Back to the time domain. The output series are the back-transformed
   // ones themselves until a window is cut from them: no copy.
   inverse_half(s.grid, s.spectra(), s.calibrated());
   // 10-11. Window, decimation, waveform file.
   window_step(con, warnings, s.dt, std::as_const(s).calibrated(), s.outputs(), s.nt, a.window);
   check_waveforms(s);
-  waveform_file_step(con, warnings, place, a.waveform_name, s.written(), s.nt,
+  waveform_file_step(con, warnings, kept, a.waveform_name, s.written(), s.nt,
                      a.window.stride, s.dt);
   s.waveform_written = true;
   // 12. Final pause: one line, whatever it holds.
@@ -193,7 +206,12 @@ RunOutcome run_record_set(const RunSetup& setup) {
     auto state = std::make_unique<State>();
     textio::Console con = open_console(setup);
     try {
-      outcome.status = run_steps(*state, con, setup.records, {setup.out_dir}, warnings);
+      textio::OutputPlace place;
+      place.folder = setup.out_dir;
+      place.temporaries = setup.temporaries;
+      // Nor may an output replace the file the answers come from.
+      if (!setup.answers.text) place.keep(setup.answers.fd, "standard input");
+      outcome.status = run_steps(*state, con, setup.records, place, warnings);
       con.out.flush();
     } catch (const textio::Failure& f) {
       // Files of the failed step were flushed and cut as the stack unwound;

@@ -10,6 +10,7 @@
 #include "run/state.h"
 #include "textio/console.h"
 #include "textio/files.h"
+#include "textio/temp_files.h"
 #include "textio/warnings.h"
 
 namespace smproc {
@@ -46,6 +47,9 @@ struct RunSetup {
   std::filesystem::path out_dir;
   // Told of each warning as it arises.
   textio::Warnings::Listener on_warning;
+  // Where the temporary names of output files are registered, so that a
+  // signal can remove them; none: not registered.
+  textio::TempFiles* temporaries = nullptr;
 };
 
 // What a run found, for a table of many runs.

@@ -1,29 +1,78 @@
 #include "textio/files.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 namespace smproc::textio {
 
 namespace {
 
-[[noreturn]] void open_failure(const std::string& name, int unit, const char* reason,
-                               bool writing) {
-  raise("open", reason, unit, name.empty() ? std::nullopt : std::optional<std::string>(name), "",
-        writing);
+[[noreturn]] void open_failure(const std::string& name, int unit, const std::string& reason,
+                               bool writing, std::string_view what) {
+  const std::optional<std::string> named =
+      name.empty() ? std::nullopt : std::optional<std::string>(name);
+  const std::string kind = what.empty() ? std::string("file") : std::string(what);
+  std::string detail =
+      name.empty() ? sentence("the name of the " + kind + " is blank")
+                   : sentence(described(kind, named, "file") + " could not be opened" +
+                              (writing ? " for writing: " : ": ") + reason);
+  raise("open", reason, unit, named, "", writing, std::move(detail));
 }
 
 // A folder opens on this platform but cannot be read or written as a file.
-void refuse_folder(int fd, const std::string& name, int unit, bool writing) {
-  struct stat st;
-  if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+void refuse_folder(int fd, const struct stat& st, const std::string& name, int unit, bool writing,
+                   std::string_view what) {
+  if (S_ISDIR(st.st_mode)) {
     ::close(fd);
-    open_failure(name, unit, std::strerror(EISDIR), writing);
+    open_failure(name, unit, std::strerror(EISDIR), writing, what);
   }
+}
+
+// The name a file is found under: symbolic links followed, by their text, to
+// the last one's target, which need not exist.
+std::string follow_links(std::string path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    std::string target(PATH_MAX, '\0');
+    ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+    if (n < 0 || static_cast<std::size_t>(n) >= target.size()) return path;
+    target.resize(static_cast<std::size_t>(n));
+    std::filesystem::path t(target);
+    path = t.is_absolute() ? target : (std::filesystem::path(path).parent_path() / t).string();
+  }
+  return path;
+}
+
+// A temporary file beside target, listed when the place has a registry.
+int make_temporary(const OutputPlace& place, const std::string& target, std::string& path) {
+  return place.temporaries ? place.temporaries->create(target, path)
+                           : create_temporary(target, path);
+}
+
+void drop_temporary(const OutputPlace& place, const std::string& path) {
+  if (place.temporaries) {
+    place.temporaries->discard(path);
+  } else {
+    ::unlink(path.c_str());
+  }
+}
+
+// Gives the temporary file the owner and permission bits of the file it is
+// to replace; false when the owner cannot be kept.
+bool take_over(int temp, const struct stat& old) {
+  struct stat st;
+  if (fstat(temp, &st) != 0) return false;
+  if ((st.st_uid != old.st_uid || st.st_gid != old.st_gid) &&
+      fchown(temp, old.st_uid, old.st_gid) != 0)
+    return false;
+  return fchmod(temp, old.st_mode & 07777) == 0;
 }
 
 }  // namespace
@@ -33,25 +82,99 @@ std::string trim_name(std::string_view name) {
   return std::string(end == std::string_view::npos ? std::string_view() : name.substr(0, end + 1));
 }
 
-Input open_for_reading(std::string_view raw, int unit, bool create_missing) {
+void OutputPlace::keep(const std::string& path, std::string description) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+    kept.push_back({st.st_dev, st.st_ino, std::move(description)});
+}
+
+void OutputPlace::keep(int fd, std::string description) {
+  struct stat st;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+    kept.push_back({st.st_dev, st.st_ino, std::move(description)});
+}
+
+Input open_for_reading(std::string_view raw, int unit, bool create_missing,
+                       std::string_view what) {
   std::string name = trim_name(raw);
-  if (name.empty()) open_failure(name, unit, "null file name", false);
+  if (name.empty()) open_failure(name, unit, "null file name", false, what);
   int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0 && errno == ENOENT && create_missing)
     fd = ::open(name.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) open_failure(name, unit, std::strerror(errno), false);
-  refuse_folder(fd, name, unit, false);
-  return Input(fd, unit, name);
+  if (fd < 0) open_failure(name, unit, std::strerror(errno), false, what);
+  struct stat st;
+  if (fstat(fd, &st) == 0) refuse_folder(fd, st, name, unit, false, what);
+  Input in(fd, unit, name);
+  in.describe(std::string(what));
+  return in;
 }
 
-Output open_for_writing(std::string_view raw, int unit, const OutputPlace& place) {
+Output open_for_writing(std::string_view raw, int unit, const OutputPlace& place,
+                        std::string_view what) {
   std::string name = trim_name(raw);
-  if (name.empty()) open_failure(name, unit, "null file name", true);
+  if (name.empty()) open_failure(name, unit, "null file name", true, what);
   const std::string path = place.folder.empty() ? name : (place.folder / name).string();
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) open_failure(name, unit, std::strerror(errno), true);
-  refuse_folder(fd, name, unit, true);
-  return Output(fd, unit, name, /*cut_at_close=*/true);
+  auto output = [&](int fd, std::optional<Replacement> replacement) {
+    const bool in_place = replacement == std::nullopt;
+    const std::string temp = in_place ? std::string() : replacement->temporary;
+    try {
+      Output out(fd, unit, name, /*cut_at_close=*/in_place, std::move(replacement));
+      out.describe(std::string(what));
+      return out;
+    } catch (...) {  // out of memory: no temporary file is left behind
+      ::close(fd);
+      if (!in_place) drop_temporary(place, temp);
+      throw;
+    }
+  };
+
+  // An existing file must take writing, as it would be written in place.
+  int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0 && errno != ENOENT) open_failure(name, unit, std::strerror(errno), true, what);
+  if (fd < 0) {
+    // A new file: under a temporary name, or else created where it goes.
+    const std::string target = follow_links(path);
+    std::string temp;
+    int tfd = make_temporary(place, target, temp);
+    if (tfd >= 0) return output(tfd, Replacement{temp, target, place.temporaries});
+    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) open_failure(name, unit, std::strerror(errno), true, what);
+    return output(fd, std::nullopt);
+  }
+
+  struct stat st;
+  if (fstat(fd, &st) != 0) {
+    int err = errno;
+    ::close(fd);
+    open_failure(name, unit, std::strerror(err), true, what);
+  }
+  refuse_folder(fd, st, name, unit, true, what);
+  for (const KeptFile& k : place.kept) {
+    if (k.device == st.st_dev && k.inode == st.st_ino) {
+      ::close(fd);
+      raise("open", "would replace an input file", unit, name, "", true,
+            sentence(described(std::string(what), name, "file") + " is the same file as " +
+                     k.description + ", which this run reads; it was left untouched"));
+    }
+  }
+  if (!S_ISREG(st.st_mode) || st.st_nlink > 1) return output(fd, std::nullopt);
+  // The name the file is found under must still lead to it (a link in /proc
+  // to an open file does not, by its text).
+  const std::string target = follow_links(path);
+  struct stat found;
+  if (::stat(target.c_str(), &found) != 0 || found.st_dev != st.st_dev ||
+      found.st_ino != st.st_ino)
+    return output(fd, std::nullopt);
+  std::string temp;
+  int tfd = make_temporary(place, target, temp);
+  if (tfd < 0) return output(fd, std::nullopt);
+  if (!take_over(tfd, st)) {
+    ::close(tfd);
+    drop_temporary(place, temp);
+    return output(fd, std::nullopt);
+  }
+  ::close(fd);
+  return output(tfd, Replacement{temp, target, place.temporaries});
 }
 
 }  // namespace smproc::textio

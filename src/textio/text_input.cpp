@@ -3,8 +3,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -20,147 +22,275 @@ namespace {
 constexpr std::size_t read_chunk = 1 << 16;
 // Exponents above this are refused, as are counts that do not fit.
 constexpr long max_exponent = 99999999;
+// Significant digits kept of a number; the rest are counted. A correctly
+// rounded double is decided by its first 768 significant digits and whether
+// any digit after them is not zero.
+constexpr std::size_t kept_digits = 800;
+// Decimal exponents beyond this overflow or underflow whatever the kept digits.
+constexpr long long exponent_bound = 100000;
+
+const char* const line_too_long = "line too long";
 
 bool is_blank(int c) { return c == ' ' || c == '\t'; }
 bool is_digit(int c) { return c >= '0' && c <= '9'; }
+bool is_sign(int c) { return c == '+' || c == '-'; }
 bool ends_value(int c) {
   return c == ' ' || c == '\t' || c == ',' || c == '/' || c == Input::line_end ||
          c == Input::end_of_file;
 }
 
-// Reads the characters of one value up to the next separator.
-void read_token(Input& in, std::string& tok) {
-  tok.clear();
-  for (int c = in.peek(); !ends_value(c); c = in.peek()) {
-    tok.push_back(static_cast<char>(c));
-    in.advance();
-  }
-}
-
 enum class Syntax { ok, not_a_number, exponent, overflow };
 
-// Converts "[-]digits[.digits]" times ten to the exp. Overflow is refused;
-// underflow gives zero or a subnormal value.
-Syntax convert(std::string_view mantissa, long exp, double& out) {
-  // Most values are short: build "mantissa[e exp]" on the stack.
-  char small[64];
-  std::string large;
-  char* text = small;
-  if (mantissa.size() + 16 > sizeof small) {
-    large.resize(mantissa.size() + 16);
-    text = large.data();
+// The shape of a number, taken one character at a time: [sign] digits with
+// at most one point, then an exponent written with E, D, e, d (and an
+// optional sign) or a bare sign. Only the digits that decide the value are
+// kept, so a number of any length takes bounded memory.
+class NumberScan {
+ public:
+  void reset() {
+    sign = negative = point = exponent = trailing = false;
+    digits = exponent_digits = 0;
+    part_ = Part::start;
+    exp_magnitude_ = 0;
+    exp_negative_ = false;
+    count_ = 0;
+    shift_ = 0;
+    dropped_non_zero_ = false;
   }
-  std::memcpy(text, mantissa.data(), mantissa.size());
-  char* last = text + mantissa.size();
-  if (exp != 0) {
-    *last++ = 'e';
-    last = std::to_chars(last, last + 15, exp).ptr;
-  }
-  *last = '\0';
-  auto r = std::from_chars(text, last, out);
-  if (r.ec == std::errc::result_out_of_range) {
-    double v = std::strtod(text, nullptr);
-    if (std::abs(v) == std::numeric_limits<double>::infinity()) return Syntax::overflow;
-    out = v;
-  } else if (r.ec != std::errc() || r.ptr != last) {
-    return Syntax::not_a_number;
-  }
-  return Syntax::ok;
-}
 
-// The shape of a number: [sign] digits with at most one point, then an
-// exponent written with E, D, e, d (and an optional sign) or a bare sign.
-struct Scanned {
-  std::string_view mantissa;  // sign, digits and point, a leading "+" left out
-  std::size_t digits = 0;
+  void add(char c) {
+    switch (part_) {
+      case Part::start:
+        part_ = Part::mantissa;
+        if (is_sign(c)) {
+          sign = true;
+          negative = c == '-';
+          return;
+        }
+        [[fallthrough]];
+      case Part::mantissa:
+        if (is_digit(c)) {
+          add_digit(c);
+        } else if (c == '.' && !point) {
+          point = true;
+        } else if (c == 'E' || c == 'e' || c == 'D' || c == 'd') {
+          exponent = true;
+          part_ = Part::exponent_sign;
+        } else if (is_sign(c)) {
+          exponent = true;
+          exp_negative_ = c == '-';
+          part_ = Part::exponent_digits;
+        } else {
+          trailing = true;
+          part_ = Part::trailing;
+        }
+        return;
+      case Part::exponent_sign:
+        part_ = Part::exponent_digits;
+        if (is_sign(c)) {
+          exp_negative_ = c == '-';
+          return;
+        }
+        [[fallthrough]];
+      case Part::exponent_digits:
+        if (is_digit(c)) {
+          ++exponent_digits;
+          if (exp_magnitude_ <= max_exponent) exp_magnitude_ = exp_magnitude_ * 10 + (c - '0');
+        } else {
+          trailing = true;
+          part_ = Part::trailing;
+        }
+        return;
+      case Part::trailing:
+        return;
+    }
+  }
+
+  // The written exponent, its magnitude capped just above max_exponent.
+  long exp() const { return exp_negative_ ? -exp_magnitude_ : exp_magnitude_; }
+
+  // Nothing but an optional sign and digits (also true of no characters).
+  bool plain_digits() const { return !point && !exponent && !trailing; }
+
+  // The digits as an integer, capped far above the int range (only for
+  // plain_digits()).
+  long long integer() const {
+    if (count_ > 10 || shift_ > 0) return 100LL * std::numeric_limits<int>::max();
+    long long v = 0;
+    for (std::size_t i = 0; i < count_; ++i) v = v * 10 + (kept_[i] - '0');
+    return v;
+  }
+
+  // A plain integer of at most 19 significant digits, written into text as
+  // its sign and digits, through integer_token_value: false when the value
+  // needs the general conversion.
+  bool short_integer(char (&text)[24], double& out) const {
+    if (!plain_digits() || digits == 0 || count_ > 19 || shift_ != 0) return false;
+    char* last = text;
+    if (negative) *last++ = '-';
+    if (count_ == 0) *last++ = '0';
+    last = std::copy(kept_.begin(), kept_.begin() + static_cast<std::ptrdiff_t>(count_), last);
+    return integer_token_value(std::string_view(text, static_cast<std::size_t>(last - text)), out);
+  }
+
+  // Converts the mantissa times ten to the exp. Overflow is refused;
+  // underflow gives zero or a subnormal value.
+  Syntax convert(long exp, double& out) const {
+    if (count_ == 0) {
+      out = negative ? -0.0 : 0.0;
+      return Syntax::ok;
+    }
+    // "[-]digits[1]e<exponent>" on the stack; a dropped digit that is not
+    // zero stands as a last 1, which rounds the same way.
+    char text[kept_digits + 32];
+    char* last = text;
+    if (negative) *last++ = '-';
+    last = std::copy(kept_.begin(), kept_.begin() + static_cast<std::ptrdiff_t>(count_), last);
+    long long e = shift_ + exp;
+    if (dropped_non_zero_) {
+      *last++ = '1';
+      --e;
+    }
+    e = std::clamp(e, -exponent_bound, exponent_bound);
+    *last++ = 'e';
+    last = std::to_chars(last, text + sizeof text, e).ptr;
+    auto r = std::from_chars(text, last, out);
+    if (r.ec == std::errc::result_out_of_range) {
+      *last = '\0';
+      double v = std::strtod(text, nullptr);
+      if (std::abs(v) == std::numeric_limits<double>::infinity()) return Syntax::overflow;
+      out = v;
+    } else if (r.ec != std::errc() || r.ptr != last) {
+      return Syntax::not_a_number;
+    }
+    return Syntax::ok;
+  }
+
+  bool sign = false;  // a leading + or -
+  bool negative = false;
+  std::size_t digits = 0;  // in the mantissa
+  bool point = false;
   bool exponent = false;  // an exponent letter or sign was written
   std::size_t exponent_digits = 0;
-  long exp = 0;  // magnitude capped just above max_exponent
-  bool point = false;
   bool trailing = false;  // characters after the number
+
+ private:
+  enum class Part { start, mantissa, exponent_sign, exponent_digits, trailing };
+
+  // The value is the kept digits times ten to the shift_, and a little more
+  // when a dropped digit was not zero.
+  void add_digit(char c) {
+    ++digits;
+    if (count_ == 0 && c == '0') {
+      if (point) --shift_;  // a leading zero after the point
+    } else if (count_ < kept_digits) {
+      kept_[count_++] = c;
+      if (point) --shift_;
+    } else {
+      if (!point) ++shift_;
+      if (c != '0') dropped_non_zero_ = true;
+    }
+  }
+
+  Part part_ = Part::start;
+  long exp_magnitude_ = 0;
+  bool exp_negative_ = false;
+  std::array<char, kept_digits> kept_;  // significant digits, leading zeros dropped
+  std::size_t count_ = 0;
+  long long shift_ = 0;
+  bool dropped_non_zero_ = false;
 };
 
-Scanned scan_number(std::string_view t) {
-  Scanned n;
-  std::size_t i = 0;
-  if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
-  for (; i < t.size(); ++i) {
-    if (is_digit(t[i])) {
-      ++n.digits;
-    } else if (t[i] == '.' && !n.point) {
-      n.point = true;
-    } else {
-      break;
-    }
-  }
-  const std::size_t plus = (!t.empty() && t[0] == '+') ? 1 : 0;
-  n.mantissa = t.substr(plus, i - plus);
-  if (i < t.size()) {
-    char c = t[i];
-    if (c == 'E' || c == 'e' || c == 'D' || c == 'd') {
-      ++i;
-      if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
-      n.exponent = true;
-    } else if (c == '+' || c == '-') {
-      ++i;
-      n.exponent = true;
-    }
-  }
-  if (n.exponent) {
-    bool negative = t[i - 1] == '-';
-    for (; i < t.size() && is_digit(t[i]); ++i, ++n.exponent_digits) {
-      if (n.exp <= max_exponent) n.exp = n.exp * 10 + (t[i] - '0');
-    }
-    if (negative) n.exp = -n.exp;
-  }
-  n.trailing = i != t.size();
-  return n;
-}
-
 // A real value of a list read by the general conversion.
-Syntax parse_real_exactly(std::string_view t, double& out) {
-  Scanned n = scan_number(t);
+Syntax parse_real_exactly(const NumberScan& n, double& out) {
   if (n.digits == 0) return Syntax::not_a_number;
-  if (n.exponent && (n.exponent_digits == 0 || n.exp > max_exponent || n.exp < -max_exponent))
+  if (n.exponent &&
+      (n.exponent_digits == 0 || n.exp() > max_exponent || n.exp() < -max_exponent))
     return Syntax::exponent;
   if (n.trailing) return Syntax::not_a_number;
-  return convert(n.mantissa, n.exp, out);
+  return n.convert(n.exp(), out);
+}
+
+// One value of a list read, as far as an item of any kind needs it.
+struct ValueScan {
+  void reset(std::size_t text_kept) {
+    number.reset();
+    length = 0;
+    head.clear();
+    head_limit = text_kept;
+  }
+  void add(char c) {
+    number.add(c);
+    if (head.size() < head_limit) head.push_back(c);
+    ++length;
+  }
+  // Optional sign and at least one digit, nothing else.
+  bool integer_shaped() const { return number.plain_digits() && number.digits > 0; }
+
+  NumberScan number;
+  std::size_t length = 0;
+  std::string head;  // the first characters, for a text item
+  std::size_t head_limit = 0;
+};
+
+// One value as read: a plain value, or "r*value".
+struct Token {
+  bool star = false;
+  // Of the characters before the first '*':
+  bool count_digits = false;  // nothing but digits, at least one
+  bool count_like = false;    // nothing but digits after an optional sign
+  long long count = 0;        // capped far above the int range
+  ValueScan value;
+};
+
+// Reads the characters of one value up to the next separator.
+void read_token(Input& in, Token& tok, std::size_t text_kept) {
+  tok.star = false;
+  tok.value.reset(text_kept);
+  for (int c = in.peek(); !ends_value(c); c = in.peek()) {
+    const char ch = static_cast<char>(c);
+    in.advance();
+    if (ch == '*' && !tok.star) {
+      // What came before is the repeat count.
+      const NumberScan& n = tok.value.number;
+      tok.star = true;
+      tok.count_like = n.plain_digits();
+      tok.count_digits = tok.count_like && !n.sign && n.digits > 0;
+      tok.count = tok.count_digits ? n.integer() : 0;
+      tok.value.reset(text_kept);
+      continue;
+    }
+    tok.value.add(ch);
+  }
 }
 
 // A real value of a list read; plain integers, nearly every record sample,
 // take the short way to the same value.
-Syntax parse_real(std::string_view t, double& out) {
-  if (integer_token_value(t, out)) return Syntax::ok;
-  return parse_real_exactly(t, out);
+Syntax parse_real(const NumberScan& n, double& out) {
+  char text[24];
+  if (n.short_integer(text, out)) return Syntax::ok;
+  return parse_real_exactly(n, out);
 }
 
 // An integer value: optional sign and digits, nothing else.
-void parse_integer(Input& in, std::string_view t, int& out) {
-  std::size_t i = (!t.empty() && (t[0] == '+' || t[0] == '-')) ? 1 : 0;
-  bool all_digits = i < t.size();
-  long long v = 0;
-  for (std::size_t j = i; j < t.size() && all_digits; ++j) {
-    if (!is_digit(t[j])) {
-      all_digits = false;
-    } else if (v <= std::numeric_limits<int>::max()) {
-      v = v * 10 + (t[j] - '0');
-    }
-  }
-  if (all_digits) {
-    if (t[0] == '-') v = -v;
+void parse_integer(Input& in, const ValueScan& t, int& out) {
+  if (t.integer_shaped()) {
+    const long long magnitude = t.number.integer();
+    long long v = t.number.negative ? -magnitude : magnitude;
     if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
       in.fail("invalid integer", "integer overflow");
     out = static_cast<int>(v);
     return;
   }
   double ignored;
-  bool starts_numeric = i < t.size() && (is_digit(t[i]) || t[i] == '.');
-  if (starts_numeric || parse_real(t, ignored) == Syntax::ok)
+  // Digits or a point after the sign: a number, but not an integer.
+  bool starts_numeric = t.number.digits > 0 || t.number.point;
+  if (starts_numeric || parse_real(t.number, ignored) == Syntax::ok)
     in.fail("invalid integer", "read unexpected character");
   in.fail("invalid number", "incomprehensible list input");
 }
 
-void assign_real(Input& in, std::string_view t, double& out) {
+void assign_real(Input& in, const NumberScan& t, double& out) {
   switch (parse_real(t, out)) {
     case Syntax::ok:
       return;
@@ -209,56 +339,41 @@ bool read_text(Input& in, const TextItem& item) {
   return true;
 }
 
-// Stores one numeric value (or a null, for an empty text) into the item.
-void store(Input& in, const ReadItem& item, std::string_view value) {
-  if (value.empty()) return;  // r* with no value: r nulls
+// Stores one value (or a null, for an empty text) into the item.
+void store(Input& in, const ReadItem& item, const ValueScan& value) {
+  if (value.length == 0) return;  // r* with no value: r nulls
   if (auto* i = std::get_if<int*>(&item)) {
     parse_integer(in, value, **i);
   } else if (auto* d = std::get_if<double*>(&item)) {
-    assign_real(in, value, **d);
+    assign_real(in, value.number, **d);
   } else {
-    assign_text(std::get<TextItem>(item), value);
+    assign_text(std::get<TextItem>(item), value.head);
   }
 }
 
-// Splits "r*value" into its count and value; returns 1 for a plain value.
-long repeat_count(Input& in, std::string_view& t) {
-  auto star = t.find('*');
-  if (star == std::string_view::npos) return 1;
-  std::string_view count = t.substr(0, star);
-  bool digits = !count.empty();
-  long r = 0;
-  for (char c : count) {
-    if (!is_digit(c)) {
-      digits = false;
-      break;
-    }
-    if (r < std::numeric_limits<int>::max()) r = r * 10 + (c - '0');
-  }
-  std::string_view unsigned_count = count;
-  if (!unsigned_count.empty() && (unsigned_count[0] == '+' || unsigned_count[0] == '-'))
-    unsigned_count.remove_prefix(1);
-  bool count_like = unsigned_count.find_first_not_of("0123456789") == std::string_view::npos;
-  if (!digits) {
-    if (count_like) in.fail("bad repetition count", "incomprehensible list input");
+// The count of "r*value"; 1 for a plain value.
+long long repeat_count(Input& in, const Token& t) {
+  if (!t.star) return 1;
+  if (!t.count_digits) {
+    if (t.count_like) in.fail("bad repetition count", "incomprehensible list input");
     in.fail("invalid number", "incomprehensible list input");
   }
-  if (r == 0) in.fail("bad repetition count", "incomprehensible list input");
-  t.remove_prefix(star + 1);
-  return r;
+  if (t.count == 0) in.fail("bad repetition count", "incomprehensible list input");
+  return t.count;
 }
 
 // A field of a formatted read, blanks removed. Without a written point the
 // last d digits are decimals; a field without digits reads as zero.
 bool parse_field(std::string_view f, int d, double& out, bool& overflow) {
   overflow = false;
-  Scanned n = scan_number(f);
+  NumberScan n;
+  for (char c : f) n.add(c);
   if (n.trailing) return false;
   if (n.digits == 0) {
     out = 0.0;
     return true;
   }
-  Syntax s = convert(n.mantissa, n.point ? n.exp : n.exp - d, out);
+  Syntax s = n.convert(n.point ? n.exp() : n.exp() - d, out);
   overflow = s == Syntax::overflow;
   return s != Syntax::not_a_number;
 }
@@ -266,7 +381,10 @@ bool parse_field(std::string_view f, int d, double& out, bool& overflow) {
 }  // namespace
 
 bool exact_real_token(std::string_view token, double& out) {
-  return parse_real_exactly(token, out) == Syntax::ok;
+  NumberScan n;
+  n.reset();
+  for (char c : token) n.add(c);
+  return parse_real_exactly(n, out) == Syntax::ok;
 }
 
 // --- Input -------------------------------------------------------------------
@@ -296,8 +414,18 @@ Input::Input(Input&& o) noexcept
       ended_without_line_end_(o.ended_without_line_end_),
       discarded_words_(o.discarded_words_),
       lines_with_discarded_words_(o.lines_with_discarded_words_),
-      format_(std::move(o.format_)) {
+      format_(std::move(o.format_)),
+      what_(std::move(o.what_)),
+      max_line_(o.max_line_),
+      base_(o.base_),
+      line_start_(o.line_start_),
+      lines_(o.lines_) {
   o.fd_ = -1;
+}
+
+void Input::tie(Output* out) {
+  tie_ = out;
+  if (out) out->remember_last_line();
 }
 
 Input::~Input() {
@@ -305,11 +433,17 @@ Input::~Input() {
 }
 
 bool Input::fill(std::size_t keep) {
+  // A line that never ends is refused once it is too long, before more of
+  // it is read.
+  if (max_line_ > 0 && base_ + static_cast<long long>(pos_) - line_start_ >
+                           static_cast<long long>(max_line_))
+    fail(format_ == "list io" ? "list in" : "fmt", line_too_long);
   if (eof_) return false;
   // Keep the unread bytes at the front, then read behind them.
   std::size_t unread = len_ - pos_;
   if (unread > keep) unread = keep;
   std::memmove(buf_.data(), buf_.data() + pos_, unread);
+  base_ += static_cast<long long>(pos_);
   pos_ = 0;
   len_ = unread;
   if (buf_.size() < unread + read_chunk) buf_.resize(unread + read_chunk);
@@ -340,7 +474,20 @@ int Input::peek_slow() {
 void Input::advance() {
   int c = peek();
   if (c == end_of_file) return;
-  pos_ += (c == line_end && buf_[pos_] == '\r') ? 2 : 1;
+  if (c != line_end) {
+    ++pos_;
+    return;
+  }
+  pass_line_end(buf_[pos_] == '\r' ? 2 : 1);
+}
+
+void Input::pass_line_end(std::size_t length) {
+  if (max_line_ > 0 && base_ + static_cast<long long>(pos_) - line_start_ >
+                           static_cast<long long>(max_line_))
+    fail(format_ == "list io" ? "list in" : "fmt", line_too_long);
+  pos_ += length;
+  ++lines_;
+  line_start_ = base_ + static_cast<long long>(pos_);
 }
 
 void Input::begin_statement(std::string_view format) {
@@ -388,7 +535,32 @@ std::string Input::peek_line(std::size_t max) {
 }
 
 void Input::fail(std::string context, std::string reason) const {
-  raise(std::move(context), std::move(reason), unit_, name_, format_, false);
+  std::string detail = plain_words(reason);
+  raise(std::move(context), std::move(reason), unit_, name_, format_, false, std::move(detail));
+}
+
+std::string Input::plain_words(const std::string& reason) const {
+  const bool ended = reason == "end of file";
+  const bool too_long = reason == line_too_long;
+  const std::string limit = std::to_string(max_line_) + " characters";
+  if (tie_ && !tie_->last_line().empty()) {
+    // The console: the question on the screen is what the answer is for.
+    const std::string answer = "the answer to \"" + tie_->last_line() + "\"";
+    if (ended) return sentence("the input ended while " + answer + " was awaited");
+    if (too_long) return sentence(answer + " is longer than " + limit);
+    return sentence(answer + " could not be read");
+  }
+  const std::string stream = described(what_, name_, "input");
+  if (ended) {
+    // Lines seen, the last one counted also without its line end.
+    const bool partial = base_ + static_cast<long long>(pos_) > line_start_;
+    const long long seen = lines_ + (partial ? 1 : 0);
+    if (seen == 0) return sentence(stream + " is empty");
+    return sentence(stream + " ends after line " + std::to_string(seen));
+  }
+  const std::string line = "line " + std::to_string(lines_ + 1) + " of " + stream;
+  if (too_long) return sentence(line + " is longer than " + limit);
+  return sentence(line + " could not be read");
 }
 
 // --- List read ---------------------------------------------------------------
@@ -407,7 +579,13 @@ ReadResult list_read(Input& in, std::span<const ReadItem> items, bool eof_ends) 
   };
   if (in.peek() == Input::end_of_file) return end_of_input(true);
 
-  std::string tok;
+  // A repeated value may land in a text item: keep as much of it as the
+  // longest one takes.
+  std::size_t text_kept = 0;
+  for (const ReadItem& item : items) {
+    if (auto* t = std::get_if<TextItem>(&item)) text_kept = std::max(text_kept, t->length);
+  }
+  Token tok;
   std::size_t k = 0;
   bool value_before = false;  // a comma now separates rather than makes a null
   while (k < items.size()) {
@@ -433,10 +611,9 @@ ReadResult list_read(Input& in, std::span<const ReadItem> items, bool eof_ends) 
       ++k;
       continue;
     }
-    read_token(in, tok);
-    std::string_view value = tok;
-    long r = repeat_count(in, value);
-    for (; r > 0 && k < items.size(); --r) store(in, items[k++], value);
+    read_token(in, tok, text_kept);
+    long long r = repeat_count(in, tok);
+    for (; r > 0 && k < items.size(); --r) store(in, items[k++], tok.value);
   }
   if (!in.discard_line() && eof_ends) return ReadResult::end_of_file;
   return ReadResult::ok;

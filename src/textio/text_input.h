@@ -1,6 +1,6 @@
 // Reading lines: list reads (free form) and formatted reads (by a format),
 // from the console or from a file. A CR directly before an LF is part of the
-// line end.
+// line end. Values and lines of any length are read in bounded memory.
 #pragma once
 
 #include <optional>
@@ -32,8 +32,15 @@ class Input {
   ~Input();
 
   // Output flushed before every statement, so a question is seen before the
-  // answer is awaited.
-  void tie(Output* out) { tie_ = out; }
+  // answer is awaited. Its last line then names the question in reports.
+  void tie(Output* out);
+
+  // What this input is, in the words of whoever opened it ("record file"),
+  // for the plain line of a failure report.
+  void describe(std::string what) { what_ = std::move(what); }
+  // A line longer than this many characters (line end not counted) fails
+  // with "line too long" once that many have been passed; 0: no limit.
+  void limit_line(std::size_t max) { max_line_ = max; }
 
   // The next character, line_end or end_of_file.
   int peek() {
@@ -60,11 +67,15 @@ class Input {
 
   int unit() const { return unit_; }
   const std::optional<std::string>& name() const { return name_; }
+  // Line ends passed so far.
+  long long lines_passed() const { return lines_; }
   [[noreturn]] void fail(std::string context, std::string reason) const;
 
  private:
   int peek_slow();
   bool fill(std::size_t keep);
+  void pass_line_end(std::size_t length);
+  std::string plain_words(const std::string& reason) const;
 
   int fd_;
   int unit_;
@@ -78,6 +89,11 @@ class Input {
   std::size_t discarded_words_ = 0;
   std::size_t lines_with_discarded_words_ = 0;
   std::string format_;
+  std::string what_;
+  std::size_t max_line_ = 0;
+  long long base_ = 0;        // position in the input of buf_[0]
+  long long line_start_ = 0;  // position in the input where the current line began
+  long long lines_ = 0;
 };
 
 // A text item of a fixed length, blank-padded.

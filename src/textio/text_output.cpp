@@ -11,6 +11,7 @@
 #include "textio/exponent_field.h"
 #include "textio/field_layout.h"
 #include "textio/fixed_field.h"
+#include "textio/temp_files.h"
 
 namespace smproc::textio {
 
@@ -39,8 +40,13 @@ bool write_all(int fd, const char* p, std::size_t n, long long& written) {
 
 // --- Output ------------------------------------------------------------------
 
-Output::Output(int fd, int unit, std::optional<std::string> name, bool cut_at_close)
-    : fd_(fd), unit_(unit), name_(std::move(name)), cut_at_close_(cut_at_close) {
+Output::Output(int fd, int unit, std::optional<std::string> name, bool cut_at_close,
+               std::optional<Replacement> replacement)
+    : fd_(fd),
+      unit_(unit),
+      name_(std::move(name)),
+      cut_at_close_(cut_at_close),
+      replacement_(std::move(replacement)) {
   buf_.reserve(flush_threshold + 256);
 }
 
@@ -58,16 +64,33 @@ Output::Output(Output&& o) noexcept
       cut_at_close_(o.cut_at_close_),
       buf_(std::move(o.buf_)),
       format_(std::move(o.format_)),
-      written_(o.written_) {
+      written_(o.written_),
+      replacement_(std::move(o.replacement_)),
+      what_(std::move(o.what_)),
+      remember_(o.remember_),
+      last_line_(std::move(o.last_line_)) {
   o.fd_ = -1;
   o.text_ = nullptr;
+  o.replacement_.reset();
 }
 
 Output::~Output() { release(); }
 
 void Output::end_line() {
+  if (remember_) note_line();
   buf_.push_back('\n');
   if (buf_.size() >= flush_threshold) flush();
+}
+
+void Output::note_line() {
+  // Statements end their lines before the buffer is handed over, so the
+  // line starts after the last line feed in it.
+  const auto nl = buf_.rfind('\n');
+  const std::size_t start = nl == std::string::npos ? 0 : nl + 1;
+  const auto first = buf_.find_first_not_of(' ', start);
+  if (first == std::string::npos) return;
+  const auto last = buf_.find_last_not_of(' ');
+  last_line_.assign(buf_, first, last + 1 - first);
 }
 
 void Output::flush() {
@@ -97,12 +120,13 @@ void Output::close() {
   fd_ = -1;
   struct stat st;
   bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  if (cut_at_close_ && regular && ftruncate(fd, written_) != 0) {
-    int err = errno;
-    ::close(fd);
-    fail("close", std::strerror(err));
-  }
-  if (fd > 2 && ::close(fd) != 0) fail("close", std::strerror(errno));
+  int err = 0;
+  if (cut_at_close_ && regular && ftruncate(fd, written_) != 0) err = errno;
+  if (fd > 2 && ::close(fd) != 0 && err == 0) err = errno;
+  // A temporary file takes its name even after a failed close, as a file
+  // written in place would keep what reached it.
+  if (!put_in_place() && err == 0) err = errno;
+  if (err != 0) fail("close", std::strerror(err));
 }
 
 void Output::release() noexcept {
@@ -122,10 +146,32 @@ void Output::release() noexcept {
   }
   if (fd_ > 2) ::close(fd_);
   fd_ = -1;
+  put_in_place();
+}
+
+bool Output::put_in_place() noexcept {
+  if (!replacement_) return true;
+  const Replacement r = std::move(*replacement_);
+  replacement_.reset();
+  bool done = r.registry ? r.registry->commit(r.temporary, r.target)
+                         : ::rename(r.temporary.c_str(), r.target.c_str()) == 0;
+  if (!done) {
+    // The file it was to replace stays as it was.
+    int err = errno;
+    if (r.registry) {
+      r.registry->discard(r.temporary);
+    } else {
+      ::unlink(r.temporary.c_str());
+    }
+    errno = err;
+  }
+  return done;
 }
 
 void Output::fail(std::string context, std::string reason) const {
-  raise(std::move(context), std::move(reason), unit_, name_, format_, true);
+  std::string detail =
+      sentence(described(what_, name_, "output") + " could not be written: " + reason);
+  raise(std::move(context), std::move(reason), unit_, name_, format_, true, std::move(detail));
 }
 
 // --- Renderings --------------------------------------------------------------

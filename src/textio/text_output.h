@@ -13,13 +13,26 @@
 
 namespace smproc::textio {
 
+class TempFiles;
+
+// A file written under a temporary name in the folder of the file it is to
+// replace, and renamed over that file when the output is closed.
+struct Replacement {
+  std::string temporary;
+  std::string target;
+  TempFiles* registry = nullptr;  // where the temporary file is listed, if anywhere
+};
+
 // A connected output stream. Lines are gathered in a buffer and handed to the
 // system in large writes; a file that was written is cut at close to exactly
-// what this run wrote, so an older, longer file keeps nothing of its own.
+// what this run wrote, so an older, longer file keeps nothing of its own. A
+// file written under a temporary name takes its real name at close, also
+// when a failure closes it: either way it then holds what was written.
 class Output {
  public:
   // Takes ownership of fd unless it is standard output or standard error.
-  Output(int fd, int unit, std::optional<std::string> name, bool cut_at_close);
+  Output(int fd, int unit, std::optional<std::string> name, bool cut_at_close,
+         std::optional<Replacement> replacement = std::nullopt);
   // Appends the lines to the text instead of a descriptor.
   static Output to_text(std::string* text, int unit, std::optional<std::string> name);
   Output(Output&& other) noexcept;
@@ -37,7 +50,15 @@ class Output {
   void begin_statement(std::string_view format) { format_.assign(format); }
 
   void flush();  // throws Failure when the system refuses the bytes
-  void close();  // flush, cut, close; throws Failure
+  void close();  // flush, cut, close, rename; throws Failure
+
+  // What this output is, in the words of whoever opened it ("waveform
+  // file"), for the plain line of a failure report.
+  void describe(std::string what) { what_ = std::move(what); }
+  // From now on keeps the last line that holds more than blanks, trimmed:
+  // on the console, the question an answer is awaited for.
+  void remember_last_line() { remember_ = true; }
+  const std::string& last_line() const { return last_line_; }
 
   int unit() const { return unit_; }
   const std::optional<std::string>& name() const { return name_; }
@@ -45,6 +66,8 @@ class Output {
 
  private:
   void release() noexcept;
+  void note_line();
+  bool put_in_place() noexcept;
 
   int fd_;
   std::string* text_ = nullptr;
@@ -54,6 +77,10 @@ class Output {
   std::string buf_;
   std::string format_;
   long long written_ = 0;
+  std::optional<Replacement> replacement_;
+  std::string what_;
+  bool remember_ = false;
+  std::string last_line_;
 };
 
 using WriteItem = std::variant<std::string_view, int, double>;

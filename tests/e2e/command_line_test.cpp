@@ -83,7 +83,8 @@ TEST(CommandLine, MissingNamedRecordIsReportedAndNotCreated) {
   EXPECT_EQ(o.err,
             "open: No such file or directory\n"
             "apparent state: unit 11 named data/st.ud\n"
-            "lately reading sequential formatted external IO\n");
+            "lately reading sequential formatted external IO\n"
+            "The record file data/st.ud could not be opened: No such file or directory.\n");
   EXPECT_FALSE(dir.exists("data/st.ud"));
 }
 
@@ -97,6 +98,16 @@ TEST(CommandLine, HelpAndVersionTouchNoFile) {
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "smproc " SMPROC_VERSION "\n");
   EXPECT_EQ(entries(dir.path()), 0u);
+}
+
+TEST(CommandLine, HelpAndVersionThatCannotBeWrittenEndWithStatus2) {
+  for (const char* option : {"--help", "--version"}) {
+    TempDir dir;
+    Outcome o = run_program("/bin/sh", dir.path(), "",
+                            {"-c", "exec \"$0\" \"$1\" >/dev/full", SMPROC_BIN, option});
+    EXPECT_EQ(o.status, 2) << option;
+    EXPECT_EQ(o.err, "smproc: standard output: No space left on device\n") << option;
+  }
 }
 
 TEST(CommandLine, UsageErrorsSayWhatIsWrongAndTouchNoFile) {

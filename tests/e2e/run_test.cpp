@@ -259,43 +259,54 @@ INSTANTIATE_TEST_SUITE_P(
                                   "invalid integer: read unexpected character\n"
                                   "apparent state: unit 5 (unnamed)\n"
                                   "last format: list io\n"
-                                  "lately reading sequential formatted external IO\n",
+                                  "lately reading sequential formatted external IO\n"
+                                  "The answer to \"Change +/-? (YES=1)?? :\" could not be read.\n",
                                   "amp3.csv"},
                       FailureCase{"WordForAnInteger", "0\nyes\n",
                                   "invalid number: incomprehensible list input\n"
                                   "apparent state: unit 5 (unnamed)\n"
                                   "last format: list io\n"
-                                  "lately reading sequential formatted external IO\n",
+                                  "lately reading sequential formatted external IO\n"
+                                  "The answer to \"Band Pass Filter? (YES=1)?? :\" could not "
+                                  "be read.\n",
                                   "amp3.csv"},
                       FailureCase{"EndOfInput", "0\n0\n",
                                   "list in: end of file\n"
                                   "apparent state: unit 5 (unnamed)\n"
                                   "last format: list io\n"
-                                  "lately reading sequential formatted external IO\n",
+                                  "lately reading sequential formatted external IO\n"
+                                  "The input ended while the answer to \"Differentiation:  : "
+                                  "Ex.) Vel -> acc (Enter=3)\" was awaited.\n",
                                   "amp3.csv"},
                       FailureCase{"EndOfInputAfterALineWithoutLineEnd", "0\n0",
                                   "read start: end of file\n"
                                   "apparent state: unit 5 (unnamed)\n"
                                   "last format: list io\n"
-                                  "lately reading sequential formatted external IO\n",
+                                  "lately reading sequential formatted external IO\n"
+                                  "The input ended while the answer to \"Differentiation:  : "
+                                  "Ex.) Vel -> acc (Enter=3)\" was awaited.\n",
                                   "amp3.csv"},
                       FailureCase{"IntegerBeyond32Bits", "4294967297\n",
                                   "invalid integer: integer overflow\n"
                                   "apparent state: unit 5 (unnamed)\n"
                                   "last format: list io\n"
-                                  "lately reading sequential formatted external IO\n",
+                                  "lately reading sequential formatted external IO\n"
+                                  "The answer to \"Change +/-? (YES=1)?? :\" could not be read.\n",
                                   "amp3.csv"},
                       FailureCase{"BlankFileName",
                                   "0\n0\n0\n0\n0\n                              \n\n",
                                   "open: null file name\n"
                                   "apparent state: unit 11 (unnamed)\n"
-                                  "lately writing sequential formatted external IO\n",
+                                  "lately writing sequential formatted external IO\n"
+                                  "The name of the waveform file is blank.\n",
                                   ""},
                       FailureCase{"EndOfInputBeforeTheName", "0\n0\n0\n0\n0\n",
                                   "fmt: end of file\n"
                                   "apparent state: unit 5 (unnamed)\n"
                                   "last format: (A30)\n"
-                                  "lately reading sequential formatted external IO\n",
+                                  "lately reading sequential formatted external IO\n"
+                                  "The input ended while the answer to \"Enter output file name "
+                                  "of waveform (csv format file)\" was awaited.\n",
                                   ""}),
     [](const auto& info) { return info.param.name; });
 
@@ -308,7 +319,8 @@ TEST(Run, MissingRecordFileIsCreatedEmptyAndReported) {
             "list in: end of file\n"
             "apparent state: unit 11 named tky0070410231756.ns\n"
             "last format: list io\n"
-            "lately reading sequential formatted external IO\n");
+            "lately reading sequential formatted external IO\n"
+            "The record file tky0070410231756.ns is empty.\n");
   EXPECT_TRUE(dir.exists(ns));
   EXPECT_EQ(dir.read(ns), "");
   EXPECT_FALSE(dir.exists(ew));

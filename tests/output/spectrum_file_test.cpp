@@ -42,7 +42,9 @@ class SpectrumFileTest : public ::testing::Test {
     }
   }
   void write(textio::Console& con, int nom, double dom) {
-    spectrum_file_step(con, textio::OutputPlace{dir_.path()}, each_const(fx_), nom, dom);
+    textio::OutputPlace place;
+    place.folder = dir_.path();
+    spectrum_file_step(con, place, each_const(fx_), nom, dom);
   }
 
   TempDir dir_;

@@ -283,9 +283,21 @@ TEST_F(RecordReaderTest, OverlongRecordIsCountedButNotStoredPastTheCapacity) {
   EXPECT_EQ(xr_.get(capacity + 1), 0.0);
 }
 
-std::string state_lines(const std::string& format) {
+// The report's lines after the first: the record's unit and name, the
+// format, and in plain words where the reading stopped.
+std::string state_lines(const std::string& format, const std::string& plain) {
   return std::string("apparent state: unit 11 named ") + ns_name + "\nlast format: " + format +
-         "\nlately reading sequential formatted external IO\n";
+         "\nlately reading sequential formatted external IO\n" + plain + "\n";
+}
+
+std::string ends_after(int line) {
+  return std::string("The record file ") + ns_name + " ends after line " + std::to_string(line) +
+         ".";
+}
+
+std::string unreadable(int line) {
+  return "Line " + std::to_string(line) + " of the record file " + ns_name +
+         " could not be read.";
 }
 
 TEST_F(RecordReaderTest, MissingFileIsCreatedEmptyAndReportsEndOfFile) {
@@ -295,7 +307,8 @@ TEST_F(RecordReaderTest, MissingFileIsCreatedEmptyAndReportsEndOfFile) {
             "list in: end of file\n"
             "apparent state: unit 11 named tky0070410231756.ns\n"
             "last format: list io\n"
-            "lately reading sequential formatted external IO\n");
+            "lately reading sequential formatted external IO\n"
+            "The record file tky0070410231756.ns is empty.\n");
   EXPECT_TRUE(dir_.exists(ns_name));
   EXPECT_EQ(dir_.read(ns_name), "");
   EXPECT_EQ(console, "");
@@ -308,27 +321,32 @@ TEST_F(RecordReaderTest, FailureReports) {
   struct Case { const char* name; std::string text; std::string report; std::string console; };
   const std::vector<Case> cases = {
       {"ends within the first header lines", first(3),
-       "list in: end of file\n" + state_lines("list io"), ""},
+       "list in: end of file\n" + state_lines("list io", ends_after(3)), ""},
       {"last header line without a line end", first(2) + lines[2],
-       "read start: end of file\n" + state_lines("list io"), ""},
+       "read start: end of file\n" + state_lines("list io", ends_after(3)), ""},
       {"ends before the scale line", first(13),
-       "fmt: end of file\n" + state_lines("(18X,F4.0,6X,F10.0)"), ""},
+       "fmt: end of file\n" + state_lines("(18X,F4.0,6X,F10.0)", ends_after(13)), ""},
       {"scale line missing after a line without a line end",
        first(12) + lines[12],
-       "read start: end of file\n" + state_lines("(18X,F4.0,6X,F10.0)"), ""},
+       "read start: end of file\n" + state_lines("(18X,F4.0,6X,F10.0)", ends_after(13)), ""},
       {"ends within the last header lines", first(15),
-       "list in: end of file\n" + state_lines("list io"), echo_7845},
+       "list in: end of file\n" + state_lines("list io", ends_after(15)), echo_7845},
       {"bad scale character",
        first(13) + "Scale Factor      78x5(gal)/8223790\n",
-       "fmt: read unexpected character\n" + state_lines("(18X,F4.0,6X,F10.0)"), ""},
+       "fmt: read unexpected character\n" + state_lines("(18X,F4.0,6X,F10.0)", unreadable(14)),
+       ""},
       {"word among samples", head + "1 2 3 4 5 6 7 8\n1 2 three 4 5 6 7 8\n",
-       "invalid number: incomprehensible list input\n" + state_lines("list io"), echo_7845},
+       "invalid number: incomprehensible list input\n" + state_lines("list io", unreadable(19)),
+       echo_7845},
       {"zero repeat count", head + "1 2 3 0*4 5 6 7 8\n",
-       "bad repetition count: incomprehensible list input\n" + state_lines("list io"), echo_7845},
+       "bad repetition count: incomprehensible list input\n" + state_lines("list io", unreadable(18)),
+       echo_7845},
       {"asterisk without count", head + "1 2 3 *4 5 6 7 8\n",
-       "bad repetition count: incomprehensible list input\n" + state_lines("list io"), echo_7845},
+       "bad repetition count: incomprehensible list input\n" + state_lines("list io", unreadable(18)),
+       echo_7845},
       {"exponent without digits", head + "1 2 3 1.5e 5 6 7 8\n",
-       "exponent field: incomprehensible list input\n" + state_lines("list io"), echo_7845},
+       "exponent field: incomprehensible list input\n" + state_lines("list io", unreadable(18)),
+       echo_7845},
   };
   for (const Case& t : cases) {
     std::string console;

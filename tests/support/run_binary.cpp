@@ -1,6 +1,7 @@
 #include "support/run_binary.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,13 +42,25 @@ bool TempDir::exists(const std::string& name) const { return fs::exists(path_ / 
 
 Outcome run_program(const std::string& program, const fs::path& dir, const std::string& input,
                     const std::vector<std::string>& args) {
+  return run_program(program, dir, input, args, Start{});
+}
+
+Outcome run_program(const std::string& program, const fs::path& dir, const std::string& input,
+                    const std::vector<std::string>& args, const Start& start) {
   // Standard input, output and error go through files, so no pipe can stall.
   TempDir io;
   io.write("in", input);
+  const std::string in_path =
+      start.stdin_path.empty() ? (io.path() / "in").string() : start.stdin_path;
   pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
-    int in = open((io.path() / "in").c_str(), O_RDONLY);
+    if (start.memory_cap > 0) {
+      const rlimit cap{static_cast<rlim_t>(start.memory_cap),
+                       static_cast<rlim_t>(start.memory_cap)};
+      if (setrlimit(RLIMIT_AS, &cap) != 0) _exit(127);
+    }
+    int in = open(in_path.c_str(), O_RDONLY);
     int out = open((io.path() / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     int err = open((io.path() / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (in < 0 || out < 0 || err < 0 || chdir(dir.c_str()) != 0) _exit(127);
@@ -62,9 +75,12 @@ Outcome run_program(const std::string& program, const fs::path& dir, const std::
     _exit(127);
   }
   int wstatus = 0;
-  waitpid(pid, &wstatus, 0);
+  rusage usage{};
+  wait4(pid, &wstatus, 0, &usage);
   Outcome o;
   o.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+  o.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
+  o.peak_kib = usage.ru_maxrss;
   o.out = io.read("out");
   o.err = io.read("err");
   return o;

@@ -9,8 +9,16 @@ namespace smproc::testing {
 
 struct Outcome {
   int status = -1;  // exit status, or -1 when killed by a signal
+  int signal = 0;   // the signal that ended it, if one did
   std::string out;  // standard output
   std::string err;  // standard error
+  long peak_kib = 0;  // its largest resident memory, by the system's account
+};
+
+// How a program is started beyond its folder and arguments.
+struct Start {
+  std::string stdin_path;    // standard input from this file instead of a text
+  long long memory_cap = 0;  // bytes of address space it may use; 0: no cap
 };
 
 // A fresh, empty folder removed when the object goes.
@@ -36,6 +44,11 @@ Outcome run_smproc(const std::filesystem::path& dir, const std::string& input,
 // Runs any program the same way.
 Outcome run_program(const std::string& program, const std::filesystem::path& dir,
                     const std::string& input, const std::vector<std::string>& args);
+
+// Runs the program as `start` says; `input` is used when no stdin_path is given.
+Outcome run_program(const std::string& program, const std::filesystem::path& dir,
+                    const std::string& input, const std::vector<std::string>& args,
+                    const Start& start);
 
 // The content of a file below the source tree, e.g. "examples/velocity.answers".
 std::string source_file(const std::string& relative);

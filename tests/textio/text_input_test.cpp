@@ -1,9 +1,14 @@
 #include "textio/text_input.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include "support/failure_of.h"
+#include "textio/text_output.h"
 
+#include <cmath>
 #include <functional>
 #include <optional>
 #include <string>
@@ -300,6 +305,160 @@ TEST(FormattedReadTest, TextField) {
   EXPECT_EQ(name, std::string(30, ' '));
   formatted_read(in, a30, {TextItem{&name, 30}});
   EXPECT_EQ(name, "x" + std::string(29, ' '));
+}
+
+std::string digits(std::size_t n, char d) { return std::string(n, d); }
+
+TEST(LongValueTest, NumbersOfAnyLengthReadAsTheirValue) {
+  // The halfway point between 1 and the next double, written out exactly:
+  // it rounds to even (1); anything above it, however far out, rounds up.
+  const std::string halfway = "1.00000000000000011102230246251565404236316680908203125";
+  struct Case { std::string text; double v; };
+  const Case cases[] = {
+      {"1" + digits(1000000, '0') + "e-1000000", 1.0},
+      {"0." + digits(999999, '0') + "1e1000000", 1.0},
+      {digits(1000000, '0') + "12.5", 12.5},
+      {"-12.5" + digits(1000000, '0'), -12.5},
+      {"-0." + digits(1000000, '0'), -0.0},
+      {halfway + digits(2000, '0'), 1.0},
+      {halfway + digits(2000, '0') + "1", 1.0000000000000002},
+      {digits(1000000, '7') + "e-999990", 7777777777.7777777777},
+      {"1e" + digits(1000000, '0') + "5", 1e5},
+      {"1." + digits(1000000, '0') + "e-400", 0.0},  // below the smallest double
+  };
+  for (const Case& t : cases) {
+    Input in = console(t.text + "\n");
+    const double v = read_double(in);
+    EXPECT_EQ(v, t.v) << t.text.substr(0, 60);
+    EXPECT_EQ(std::signbit(v), std::signbit(t.v)) << t.text.substr(0, 60);
+  }
+}
+
+TEST(LongValueTest, IntegersCountsAndRepeatedTextOfAnyLength) {
+  struct Case { std::string text; int v; };
+  const Case cases[] = {
+      {digits(1000000, '0') + "42", 42},
+      {"-" + digits(1000000, '0') + "2147483648", -2147483647 - 1},
+      {digits(1000000, '0') + "3*5", 5},
+  };
+  for (const Case& t : cases) {
+    Input in = console(t.text + "\n");
+    EXPECT_EQ(read_int(in), t.v) << t.text.substr(0, 40);
+  }
+  Input repeated = console(digits(1000000, '0') + "2*7 9\n");
+  int a = 0, b = 0, c = 0;
+  list_read(repeated, {&a, &b, &c});
+  EXPECT_EQ(a, 7);
+  EXPECT_EQ(b, 7);
+  EXPECT_EQ(c, 9);
+  // A repeated value that lands in a text item keeps its first characters.
+  Input text = console("2*1.5" + digits(100000, '0') + "\n");
+  double d = 0;
+  std::string t;
+  list_read(text, {&d, TextItem{&t, 8}});
+  EXPECT_EQ(d, 1.5);
+  EXPECT_EQ(t, "1.500000");
+
+  struct Bad { std::string text; bool integer; const char* context; const char* reason; };
+  const Bad bad[] = {
+      {digits(1000000, '9'), true, "invalid integer", "integer overflow"},
+      {digits(1000000, '7'), false, "invalid number", "numeric overflow"},
+      {digits(1000000, '0') + "*5", false, "bad repetition count", "incomprehensible list input"},
+      {digits(1000000, '1') + "x", false, "invalid number", "incomprehensible list input"},
+      {"1e" + digits(1000000, '1'), false, "exponent field", "incomprehensible list input"},
+      {digits(1000000, '1') + ".5", true, "invalid integer", "read unexpected character"},
+  };
+  for (const Bad& t : bad) {
+    Input in = console(t.text + "\n");
+    int i = 0;
+    double v = 0;
+    Failure f = failure_of([&] { t.integer ? list_read(in, {&i}) : list_read(in, {&v}); });
+    EXPECT_EQ(f.context, t.context) << t.text.substr(0, 40);
+    EXPECT_EQ(f.reason, t.reason) << t.text.substr(0, 40);
+  }
+}
+
+// The plain line of the failure a read of one double throws.
+std::string plain_line(Input& in) {
+  double v = 0;
+  return failure_of([&] {
+           for (;;) list_read(in, {&v});
+         }).detail;
+}
+
+TEST(PlainWordsTest, AFileFailureNamesTheFileAndLine) {
+  struct Case { std::string text; std::string plain; };
+  const Case cases[] = {
+      {"1\n2\nx 3\n", "Line 3 of the record file a.ns could not be read."},
+      {"1\r\n\r\n2 3\r\n  x\r\n", "Line 4 of the record file a.ns could not be read."},
+      {"1\n2\n", "The record file a.ns ends after line 2."},
+      {"1\n2", "The record file a.ns ends after line 2."},
+      {"", "The record file a.ns is empty."},
+  };
+  for (const Case& t : cases) {
+    Input in = Input::from_text(t.text, unit_file, "a.ns");
+    in.describe("record file");
+    EXPECT_EQ(plain_line(in), t.plain) << t.text;
+  }
+  // Undescribed streams are still named.
+  Input file = Input::from_text("x\n", unit_file, "b.ew");
+  EXPECT_EQ(plain_line(file), "Line 1 of the file b.ew could not be read.");
+  Input unnamed = console("\n\nx\n");
+  EXPECT_EQ(plain_line(unnamed), "Line 3 of the input could not be read.");
+}
+
+TEST(PlainWordsTest, AConsoleFailureNamesTheQuestionOnTheScreen) {
+  struct Case { std::string answers; std::size_t limit; std::string plain; };
+  const Case cases[] = {
+      {"x\n", 0, "The answer to \"Skip Data? (no=0)\" could not be read."},
+      {"", 0, "The input ended while the answer to \"Skip Data? (no=0)\" was awaited."},
+      {"123456789\n", 8, "The answer to \"Skip Data? (no=0)\" is longer than 8 characters."},
+  };
+  for (const Case& t : cases) {
+    Output screen(::open("/dev/null", O_WRONLY), unit_console_out, std::nullopt, false);
+    Input in = console(t.answers);
+    in.tie(&screen);
+    in.limit_line(t.limit);
+    list_write(screen, {"Earlier question?"});
+    list_write(screen, {" Skip Data? (no=0) "});
+    list_write(screen, {});  // an empty line after it changes nothing
+    EXPECT_EQ(plain_line(in), t.plain) << t.answers;
+  }
+}
+
+TEST(LineLimitTest, ALineOfTheLimitIsReadOneMoreIsRefused) {
+  // Read through a descriptor, so that long lines span refills of the
+  // buffer; the line end is not counted, with or without a CR.
+  const std::size_t limit = 100000;
+  struct Case { std::string line; const char* end; bool refused; };
+  const Case cases[] = {
+      {"7" + std::string(limit - 1, ' '), "\n", false},
+      {"7" + std::string(limit - 1, ' '), "\r\n", false},
+      {"7" + std::string(limit, ' '), "\n", true},
+      {"7" + std::string(limit, ' '), "\r\n", true},
+      {"7" + std::string(limit, ' '), "", true},    // the last line, without a line end
+      {std::string(limit + 1, '0'), "\n", true},    // refused inside the value
+      {std::string(3 * limit, '0'), "", true},
+  };
+  for (const Case& t : cases) {
+    const int fd = memfd_create("line", 0);
+    ASSERT_GE(fd, 0);
+    const std::string text = "1\n" + t.line + t.end + "2\n";
+    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    lseek(fd, 0, SEEK_SET);
+    Input in(fd, unit_console_in, std::nullopt);
+    in.limit_line(limit);
+    EXPECT_EQ(read_int(in), 1);
+    if (t.refused) {
+      int v = 0;
+      Failure f = failure_of([&] { list_read(in, {&v}); });
+      EXPECT_EQ(f.context, "list in") << t.line.size() << t.end;
+      EXPECT_EQ(f.reason, "line too long") << t.line.size() << t.end;
+    } else {
+      EXPECT_EQ(read_int(in), 7) << t.line.size() << t.end;
+      EXPECT_EQ(read_int(in), 2) << t.line.size() << t.end;
+    }
+  }
 }
 
 }  // namespace
