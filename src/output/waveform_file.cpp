@@ -37,8 +37,7 @@ void waveform_file_step(textio::Console& con, textio::Warnings& warnings,
   const int step = stride == 0 ? 1 : stride;
   for (int k = 0; k < rows; ++k) {
     int i = 1 + k * step;
-    const auto values = {static_cast<double>(i - 1) * dt, x[0]->get(i), x[1]->get(i),
-                         x[2]->get(i)};
+    const auto values = {static_cast<double>(i - 1) * dt, x[0]->get(i), x[1]->get(i), x[2]->get(i)};
     if (full_precision)
       write_full_precision_row(out, values);
     else
