@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "output/full_precision.h"
 #include "textio/files.h"
 #include "textio/format.h"
 #include "textio/text_output.h"
@@ -23,7 +24,8 @@ double modulus(Bin b) {
 }
 
 void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
-                        PerComponent<const Spectrum*> fx, int nom, double dom) {
+                        PerComponent<const Spectrum*> fx, int nom, double dom,
+                        bool full_precision) {
   const textio::Format row("(F8.4,6(',',E12.4))");
 
   textio::list_write(con.out, {});
@@ -34,8 +36,11 @@ void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
   // Bins 2..nom: zero frequency is left out, the Nyquist bin is the last row.
   for (int i = 2; i <= nom; ++i) {
     const double f = (static_cast<double>(i - 1) * dom) / 6.283185307;
-    textio::formatted_write(file, row,
-                            {f, modulus((*fx[0])(i)), modulus((*fx[1])(i)), modulus((*fx[2])(i))});
+    const auto values = {f, modulus((*fx[0])(i)), modulus((*fx[1])(i)), modulus((*fx[2])(i))};
+    if (full_precision)
+      write_full_precision_row(file, values);
+    else
+      textio::formatted_write(file, row, values);
   }
   file.close();
 }

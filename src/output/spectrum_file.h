@@ -13,8 +13,10 @@ namespace smproc {
 double modulus(Bin b);
 
 // Announces and writes "amp3.csv" in the place: header, then bins 2..nom of
-// the three spectra, bin i lying at (i - 1) * dom rad/s.
+// the three spectra, bin i lying at (i - 1) * dom rad/s; in full precision,
+// each number as the shortest text that reads back to it.
 void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
-                        PerComponent<const Spectrum*> fx, int nom, double dom);
+                        PerComponent<const Spectrum*> fx, int nom, double dom,
+                        bool full_precision = false);
 
 }  // namespace smproc

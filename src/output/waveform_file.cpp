@@ -1,5 +1,6 @@
 #include "output/waveform_file.h"
 
+#include "output/full_precision.h"
 #include "textio/files.h"
 #include "textio/format.h"
 
@@ -16,7 +17,8 @@ int row_count(int nt, int stride) {
 
 void waveform_file_step(textio::Console& con, textio::Warnings& warnings,
                         const textio::OutputPlace& place, std::string& otfile,
-                        PerComponent<const Series*> x, int nt, int stride, double dt) {
+                        PerComponent<const Series*> x, int nt, int stride, double dt,
+                        bool full_precision) {
   const textio::Format prompt("(/,1X,'Enter output file name of waveform (csv format file)')");
   textio::formatted_write(con.out, prompt, {});
   const textio::Format name("(A30)");
@@ -35,9 +37,11 @@ void waveform_file_step(textio::Console& con, textio::Warnings& warnings,
   const int step = stride == 0 ? 1 : stride;
   for (int k = 0; k < rows; ++k) {
     int i = 1 + k * step;
-    textio::formatted_write(out, row,
-                            {static_cast<double>(i - 1) * dt, x[0]->get(i), x[1]->get(i),
-                             x[2]->get(i)});
+    const auto values = {static_cast<double>(i - 1) * dt, x[0]->get(i), x[1]->get(i), x[2]->get(i)};
+    if (full_precision)
+      write_full_precision_row(out, values);
+    else
+      textio::formatted_write(out, row, values);
   }
   out.close();
 }

@@ -14,9 +14,11 @@ namespace smproc {
 int row_count(int nt, int stride);
 
 // Asks for the file name (otfile, 30 characters), writes in the place the
-// header and every stride-th sample 1..nt of x with its time (i - 1) * dt.
+// header and every stride-th sample 1..nt of x with its time (i - 1) * dt;
+// in full precision, each number as the shortest text that reads back to it.
 void waveform_file_step(textio::Console& con, textio::Warnings& warnings,
                         const textio::OutputPlace& place, std::string& otfile,
-                        PerComponent<const Series*> x, int nt, int stride, double dt);
+                        PerComponent<const Series*> x, int nt, int stride, double dt,
+                        bool full_precision = false);
 
 }  // namespace smproc

@@ -67,7 +67,8 @@ void read_body(textio::Input& in, textio::Console& con, Series& xr, RecordRead& 
 }  // namespace
 
 RecordRead read_record(textio::Console& con, textio::Warnings& warnings,
-                       const std::string& name, double dt, Series& xr, bool create_missing) {
+                       const std::string& name, double dt, Series& xr, bool create_missing,
+                       const IntervalChoice& choose) {
   RecordRead r;
   {
     textio::Input in = textio::open_for_reading(name, textio::unit_file, create_missing, "record file");
@@ -76,6 +77,7 @@ RecordRead read_record(textio::Console& con, textio::Warnings& warnings,
 
   r.nt = r.values > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max()
                                                     : static_cast<int>(r.values);
+  if (choose) dt = choose(r);
   textio::list_write(con.out, {});
   textio::list_write(con.out, {"NT and DT=", r.nt, dt});
 

@@ -1,6 +1,7 @@
 // Reading one component record file into a calibrated, mean-free series.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,12 +24,18 @@ struct RecordRead {
   std::vector<std::string> header;
 };
 
+// Chooses the sampling interval (s) from what a record told, once its header
+// and samples are read and before they are echoed; may throw to end the run.
+using IntervalChoice = std::function<double(const RecordRead&)>;
+
 // Reads the record `name` into xr (positions 1.. in file order), echoes the
-// scale line and the count with dt, then removes the mean of samples 1..nt
-// and scales them by sf1/sf2. A missing file is created empty when
-// create_missing is set, and reported otherwise. Warns of values passed
-// over, values past the capacity and a record without samples.
+// scale line and the count with dt (or with what `choose` gives, when set),
+// then removes the mean of samples 1..nt and scales them by sf1/sf2. A
+// missing file is created empty when create_missing is set, and reported
+// otherwise. Warns of values passed over, values past the capacity and a
+// record without samples.
 RecordRead read_record(textio::Console& con, textio::Warnings& warnings, const std::string& name,
-                       double dt, Series& xr, bool create_missing);
+                       double dt, Series& xr, bool create_missing,
+                       const IntervalChoice& choose = {});
 
 }  // namespace smproc

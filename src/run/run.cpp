@@ -35,13 +35,48 @@ std::string number(double v) {
   return text;
 }
 
+// The sampling interval a record's header gives: the NS record's stated
+// frequency fixes it, and EW and UD must state the same. The interval is
+// 1/f held in single precision and widened, as 0.01 s is held without the
+// header, so a 100 Hz header runs exactly as a run without it.
+double interval_from_header(State& s, int c, const RecordRead& record) {
+  const std::string& file = s.components[c].file;
+  const HeaderFacts facts = header_facts(record.header);
+  if (!facts.sampling_hz) {
+    throw Stop{"smproc: " + file + ": " +
+               (facts.sampling.empty() ? std::string("the header states no sampling frequency")
+                                       : "the header's sampling frequency \"" + facts.sampling +
+                                             "\" is not a number of hertz") +
+               "; to take the sampling interval from the headers, each record needs a line "
+               "such as \"Sampling Freq(Hz) 100Hz\", so no file was written\n"};
+  }
+  if (c == 0) {
+    const float dt = static_cast<float>(1.0 / *facts.sampling_hz);
+    if (!std::isnormal(dt)) {
+      throw Stop{"smproc: " + file + ": the header's sampling frequency " + facts.sampling +
+                 " gives no usable sampling interval, so no file was written\n"};
+    }
+    s.dt = static_cast<double>(dt);
+    return s.dt;
+  }
+  const Component& ns = s.components[0];
+  const HeaderFacts first = header_facts(ns.record.header);
+  if (*facts.sampling_hz != *first.sampling_hz) {
+    throw Stop{"smproc: the headers state different sampling frequencies: " + ns.file + " " +
+               first.sampling + ", " + file + " " + facts.sampling +
+               "; the sampling interval is taken from the headers only when all three agree, "
+               "so no file was written\n"};
+  }
+  return s.dt;
+}
+
 // Headers that state another sampling rate or another component than the
 // run assumes, and components of different lengths.
-void check_records(const State& s, textio::Warnings& warnings) {
+void check_records(const State& s, textio::Warnings& warnings, bool rate_from_header) {
   for (int c = 0; c < 3; ++c) {
     const Component& comp = s.components[c];
     const HeaderFacts facts = header_facts(comp.record.header);
-    if (facts.sampling_hz && *facts.sampling_hz != 100.0) {
+    if (!rate_from_header && facts.sampling_hz && *facts.sampling_hz != 100.0) {
       const double ratio = *facts.sampling_hz / 100.0;
       warnings.add(comp.file + ": the header states a sampling frequency of " + facts.sampling +
                    "; the record is processed at 100 Hz (0.01 s), so the outputs' frequencies "
@@ -129,7 +164,8 @@ textio::Console open_console(const RunSetup& setup) {
 }  // namespace
 
 int run_steps(State& s, textio::Console& con, const RecordNames& names,
-              const textio::OutputPlace& place, textio::Warnings& warnings) {
+              const textio::OutputPlace& place, textio::Warnings& warnings,
+              const RunOptions& options) {
   Answers& a = s.answers;
   // No output may replace a record file.
   textio::OutputPlace kept = place;
@@ -145,11 +181,14 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
   for (int c = 0; c < 3; ++c) {
     Component& comp = s.components[c];
     comp.file = *files[c];
+    IntervalChoice choose;
+    if (options.rate_from_header)
+      choose = [&s, c](const RecordRead& r) { return interval_from_header(s, c, r); };
     comp.record =
-        read_record(con, warnings, comp.file, s.dt, comp.calibrated, names.create_missing);
+        read_record(con, warnings, comp.file, s.dt, comp.calibrated, names.create_missing, choose);
     s.nt = comp.record.nt;
   }
-  check_records(s, warnings);
+  check_records(s, warnings, options.rate_from_header);
   // 3. Polarity.
   polarity_step(con, s.calibrated(), s.nt, a.polarity);
   // 4. Into the frequency domain; a record too long for the transform ends the run.
@@ -162,7 +201,8 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
                 s.spectra());
   integration_step(con, a.operation, s.grid.nom, s.grid.dom, s.spectra());
   check_spectra(s);
-  spectrum_file_step(con, kept, std::as_const(s).spectra(), s.grid.nom, s.grid.dom);
+  spectrum_file_step(con, kept, std::as_const(s).spectra(), s.grid.nom, s.grid.dom,
+                     options.full_precision);
   // 8-9. Back to the time domain. The output series are the back-transformed
   // ones themselves until a window is cut from them: no copy.
   inverse_half(s.grid, s.spectra(), s.calibrated());
@@ -170,7 +210,7 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
   window_step(con, warnings, s.dt, std::as_const(s).calibrated(), s.outputs(), s.nt, a.window);
   check_waveforms(s);
   waveform_file_step(con, warnings, kept, a.waveform_name, s.written(), s.nt,
-                     a.window.stride, s.dt);
+                     a.window.stride, s.dt, options.full_precision);
   s.waveform_written = true;
   // 12. Final pause: one line, whatever it holds.
   textio::list_read(con.in, {});
@@ -211,7 +251,8 @@ RunOutcome run_record_set(const RunSetup& setup) {
       place.temporaries = setup.temporaries;
       // Nor may an output replace the file the answers come from.
       if (!setup.answers.text) place.keep(setup.answers.fd, "standard input");
-      outcome.status = run_steps(*state, con, setup.records, place, warnings);
+      outcome.status = run_steps(*state, con, setup.records, place, warnings,
+                                 {setup.rate_from_header, setup.full_precision});
       con.out.flush();
     } catch (const textio::Failure& f) {
       // Files of the failed step were flushed and cut as the stack unwound;

@@ -50,6 +50,19 @@ struct RunSetup {
   // Where the temporary names of output files are registered, so that a
   // signal can remove them; none: not registered.
   textio::TempFiles* temporaries = nullptr;
+  // The sampling interval comes from the records' headers ("Sampling
+  // Freq(Hz)"), which must all state the same frequency, instead of 0.01 s.
+  bool rate_from_header = false;
+  // The output files write every number as the shortest text that reads back
+  // to the same double, instead of in the fixed-width fields.
+  bool full_precision = false;
+};
+
+// The opt-in features as the steps take them; all off, a run is the dialogue
+// as it always was.
+struct RunOptions {
+  bool rate_from_header = false;
+  bool full_precision = false;
 };
 
 // What a run found, for a table of many runs.
@@ -78,7 +91,8 @@ RunOutcome run_record_set(const RunSetup& setup);
 // The steps of a run in their order over a state and a console; returns the
 // exit status. A failed read or write throws textio::Failure.
 int run_steps(State& s, textio::Console& con, const RecordNames& names,
-              const textio::OutputPlace& place, textio::Warnings& warnings);
+              const textio::OutputPlace& place, textio::Warnings& warnings,
+              const RunOptions& options = {});
 
 // The summary of a run's state, as far as the run got.
 RunSummary summarize(const State& s);

@@ -40,7 +40,7 @@ struct OutputPlace {
   // signal; none: they are not listed.
   TempFiles* temporaries = nullptr;
   // Files this run reads, which its outputs must never replace.
-  std::vector<KeptFile> kept;
+  std::vector<KeptFile> kept{};
 
   // Adds the file at path, or open on fd, to the kept files when it is a
   // regular file (a device or pipe is read and written, never replaced).

@@ -68,6 +68,24 @@ TEST_F(SpectrumFileTest, HeaderAndRowsOfTheSmallestTransform) {
             " 50.0000,  0.1235E+02,  0.3000E+01,  0.1414+301,\n");
 }
 
+// The same bins in full precision: the header as always, the numbers exact.
+TEST_F(SpectrumFileTest, FullPrecisionRowsOfTheSmallestTransform) {
+  zero_spectra(4);
+  fx_[0](2) = {3, 4};
+  fx_[1](2) = {0.0012, 0};
+  fx_[0](3) = {12.345, 0};
+  fx_[1](3) = {0, -3};
+  fx_[2](3) = {1e300, 1e300};
+  CapturedConsole c("");
+  spectrum_file_step(c.con(), textio::OutputPlace{dir_.path()}, each_const(fx_), 3,
+                     6.283185307 / (4 * dt), /*full_precision=*/true);
+  EXPECT_EQ(c.text(), "\n Fourier Spectrum data are stored in \"amp3.csv\"\n");
+  EXPECT_EQ(dir_.read("amp3.csv"),
+            " frequency(Hz),NS,EW,UD\n"
+            "25.00000055879356,5,0.0012,0,\n"
+            "50.00000111758712,12.345,3,1.4142135623730952e+300,\n");
+}
+
 TEST_F(SpectrumFileTest, ReplacesAnOlderLongerFileWithHalfTheBins) {
   dir_.write("amp3.csv", std::string(500000, 'x'));
   zero_spectra(4096);
