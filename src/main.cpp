@@ -1,11 +1,13 @@
-// smproc: processes one three-component strong-motion acceleration record.
+// smproc: processes three-component strong-motion acceleration records: one
+// record set in the dialogue, or the stations of a whole event without it.
 #include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "run/command_line.h"
-#include "run/run.h"
+#include "run/event.h"
+#include "run/interrupt.h"
 
 namespace {
 
@@ -21,7 +23,7 @@ int main(int argc, char** argv) {
   // A closed console is a write failure to report, not a signal to die of.
   std::signal(SIGPIPE, SIG_IGN);
 
-  CommandLine cl = parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
+  const CommandLine cl = parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
   switch (cl.action) {
     case CommandLine::Action::help:
       std::fputs(usage().c_str(), stdout);
@@ -36,10 +38,14 @@ int main(int argc, char** argv) {
       break;
   }
 
-  RunSetup setup;
-  setup.records = cl.names;
-  setup.on_warning = [](const std::string& w) { to_stderr("smproc: warning: " + w + "\n"); };
-  const RunOutcome outcome = run_record_set(setup);
-  if (!outcome.report.empty()) to_stderr(outcome.report);
-  return outcome.status;
+  const CommandPlan plan = plan_command(cl);
+  if (!plan.error.empty()) {
+    to_stderr(plan.error);
+    return 2;
+  }
+  if (!plan.batch) return run_single(plan.single, 2);
+  // Ctrl-C and SIGTERM stop the stations from starting, not those that run;
+  // the watcher exists before any station's thread.
+  InterruptWatcher watcher;
+  return run_event(plan, watcher.stop(), 1, 2);
 }
