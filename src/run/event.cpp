@@ -96,6 +96,12 @@ CommandPlan plan_command(const CommandLine& cl) {
     return plan;
   }
 
+  if (!cl.answers_file && cl.answer_options.waveform == "console.txt") {
+    plan.error =
+        "smproc: the waveform file cannot be named console.txt: each station's console "
+        "text goes there\n";
+    return plan;
+  }
   plan.batch = true;
   plan.stations.defaults = cl.defaults;
   plan.stations.answers = answers;

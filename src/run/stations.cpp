@@ -34,6 +34,9 @@ Ending ending_of(const std::string& name) {
   return {};
 }
 
+// A stem's name can be a folder of its own under the output folder.
+bool usable_name(const std::string& name) { return !name.empty() && name != "." && name != ".."; }
+
 // A record file that can be opened: anything but a folder (a FIFO will do).
 bool is_record(const fs::path& p) {
   std::error_code ec;
@@ -81,8 +84,10 @@ bool search_folder(const std::string& folder, Stems& stems, std::vector<std::str
   for (; it != end; it.increment(ec)) {
     const std::string file = it->path().filename().string();
     const Ending e = ending_of(file);
-    if (e.component < 0 || !is_record(it->path())) continue;
-    const std::string stem = (fs::path(folder) / file.substr(0, file.size() - 3)).string();
+    if (e.component < 0) continue;
+    const std::string name = file.substr(0, file.size() - 3);
+    if (!usable_name(name) || !is_record(it->path())) continue;
+    const std::string stem = (fs::path(folder) / name).string();
     Found& f = stems.at(stem);
     std::string& slot = f.files[e.component];
     // Where both endings exist, the lower-case file is read, as the dialogue does.
@@ -131,7 +136,7 @@ StationSearch find_stations(const std::vector<std::string>& args) {
     const std::string stem = drop_component_ending(arg);
     PerComponent<std::optional<std::string>> files;
     for (int c = 0; c < 3; ++c) files[c] = component_file(stem, c);
-    if (!files[0] && !files[1] && !files[2]) {
+    if ((!files[0] && !files[1] && !files[2]) || !usable_name(fs::path(stem).filename().string())) {
       search.problems.push_back(arg +
                                 ": no station: neither a folder nor a stem with .ns, .ew, "
                                 ".ud (or .NS, .EW, .UD) record files");

@@ -235,6 +235,9 @@ TEST(EventUsage, NothingToRunTouchesNoFile) {
       {{"--skip", "0", "-o", "out", "nowhere"},
        "smproc: nowhere: no station: neither a folder nor a stem with .ns, .ew, .ud (or .NS, "
        ".EW, .UD) record files\n"},
+      {{"--waveform", "console.txt", "-o", "out", "event"},
+       "smproc: the waveform file cannot be named console.txt: each station's console text "
+       "goes there\n"},
       {{"--skip", "0", "event", "other"},
        "smproc: two stations are named a (event/a and other/a); their outputs would share one "
        "folder\n"},

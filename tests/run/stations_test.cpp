@@ -41,12 +41,13 @@ TEST(FindStations, FolderHoldsStationsOfEitherCase) {
   touch(d / "C.NS");
   touch(d / "C.EW");
   touch(d / "E.ud");
-  // Not records of this folder: other endings, mixed case, a bare ending,
+  // Not records of this folder: other endings, mixed case, bare endings,
   // a nested station, a folder with a record's ending.
   touch(d / "notes.txt");
   touch(d / "F.csv");
   touch_all(d, "G", ".Ns", ".Ew", ".Ud");
   touch(d / ".ns");
+  touch_all(d, ".", ".ns", ".ew", ".ud");  // "..ns": its stem would be the folder itself
   touch_all(d / "nested", "H", ".ns", ".ew", ".ud");
   fs::create_directories(d / "I.ns");
 
