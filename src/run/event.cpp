@@ -1,6 +1,7 @@
 #include "run/event.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -47,6 +48,13 @@ std::string make_folder(const fs::path& dir) {
   fs::create_directories(dir, ec);
   if (ec) return "smproc: cannot create the folder " + dir.string() + ": " + ec.message() + "\n";
   return {};
+}
+
+// The cores this process may run on (as taskset or a container limits them).
+int cores() {
+  cpu_set_t set;
+  if (sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1, CPU_COUNT(&set));
+  return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 }
 
 }  // namespace
@@ -106,8 +114,7 @@ CommandPlan plan_command(const CommandLine& cl) {
   plan.stations.defaults = cl.defaults;
   plan.stations.answers = answers;
   plan.stations.out_dir = cl.out_dir ? fs::path(*cl.out_dir) : fs::path(".");
-  const unsigned cores = std::thread::hardware_concurrency();
-  plan.stations.jobs = cl.jobs > 0 ? cl.jobs : static_cast<int>(std::max(1u, cores));
+  plan.stations.jobs = cl.jobs > 0 ? cl.jobs : cores();
   return plan;
 }
 
