@@ -1,7 +1,10 @@
-// smproc: processes one three-component strong-motion acceleration record.
+// smproc: processes three-component strong-motion acceleration records: one
+// record set in the dialogue, or the stations of a whole event without it.
 #include <fcntl.h>
+#include <malloc.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -12,7 +15,7 @@
 #include <vector>
 
 #include "run/command_line.h"
-#include "run/run.h"
+#include "run/event.h"
 #include "run/signals.h"
 #include "textio/temp_files.h"
 
@@ -47,7 +50,7 @@ bool put_out(const std::string& text) {
 
 int run_process(int argc, char** argv) {
   using namespace smproc;
-  CommandLine cl = parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
+  const CommandLine cl = parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
   switch (cl.action) {
     case CommandLine::Action::help:
       return put_out(usage()) ? 0 : 2;
@@ -60,21 +63,41 @@ int run_process(int argc, char** argv) {
       break;
   }
 
-  // Outputs are written under temporary names; a signal that ends the run
-  // removes them, so the files they replace stay as they were.
+  CommandPlan plan = plan_command(cl);
+  if (!plan.error.empty()) {
+    to_stderr(plan.error);
+    return 2;
+  }
+
+  // Outputs are written under temporary names; a signal that ends the
+  // process removes them, so the files they replace stay as they were.
   textio::TempFiles temporaries;
-  SignalWatcher watcher({SIGINT, SIGTERM, SIGHUP}, [&temporaries](int signal) {
+  if (!plan.batch) {
+    SignalWatcher watcher({SIGINT, SIGTERM, SIGHUP}, [&temporaries](int signal) {
+      auto hold = temporaries.remove_all();
+      end_by_signal(signal);
+    });
+    plan.single.temporaries = &temporaries;
+    return run_single(plan.single, 2);
+  }
+#ifdef __GLIBC__
+  // A worker runs station after station: the memory one station frees is
+  // kept for the next rather than handed back and faulted in again.
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 64 << 20);
+#endif
+  // The first signal stops stations from starting, not those that run; a
+  // second one ends the process. The watcher exists before any station's
+  // thread.
+  std::atomic<int> stop{0};
+  SignalWatcher watcher({SIGINT, SIGTERM, SIGHUP}, [&stop, &temporaries](int signal) {
+    int none = 0;
+    if (stop.compare_exchange_strong(none, signal)) return;
     auto hold = temporaries.remove_all();
     end_by_signal(signal);
   });
-
-  RunSetup setup;
-  setup.records = cl.names;
-  setup.temporaries = &temporaries;
-  setup.on_warning = [](const std::string& w) { to_stderr("smproc: warning: " + w + "\n"); };
-  const RunOutcome outcome = run_record_set(setup);
-  if (!outcome.report.empty()) to_stderr(outcome.report);
-  return outcome.status;
+  plan.stations.defaults.temporaries = &temporaries;
+  return run_event(plan, stop, 1, 2);
 }
 
 }  // namespace
