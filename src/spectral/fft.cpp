@@ -1,10 +1,16 @@
 #include "spectral/fft.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
+// AVX kernels sit beside the SSE2 ones, compiled for AVX function by function
+// and chosen at run time where the processor has it.
+#if defined(__x86_64__) && defined(__GNUC__)
+#define SMPROC_FFT_AVX 1
+#endif
 #endif
 
 namespace smproc {
@@ -21,19 +27,6 @@ static_assert(sizeof(Bin) == 2 * sizeof(double),
               "a bin is its real part followed by its imaginary part");
 
 bool is_length(int n) { return n >= 1 && n <= max_length && (n & (n - 1)) == 0; }
-
-int log2_of(int n) {
-  int bits = 0;
-  while ((1 << bits) < n) ++bits;
-  return bits;
-}
-
-// The bits of m, `bits` of them, in reverse order.
-int reverse_bits(int m, int bits) {
-  int r = 0;
-  for (int b = 0; b < bits; ++b) r |= ((m >> b) & 1) << (bits - 1 - b);
-  return r;
-}
 
 // The factors of the forward transform's last stage: cos and sin of
 // k*(-1)*pai/half for k = 0..half-1, each from its own angle, product first and
@@ -98,6 +91,19 @@ void scalar_transform(int n, Bin* a, const double* t, int ind) {
 }
 
 #if defined(__SSE2__)
+
+int log2_of(int n) {
+  int bits = 0;
+  while ((1 << bits) < n) ++bits;
+  return bits;
+}
+
+// The bits of m, `bits` of them, in reverse order.
+int reverse_bits(int m, int bits) {
+  int r = 0;
+  for (int b = 0; b < bits; ++b) r |= ((m >> b) & 1) << (bits - 1 - b);
+  return r;
+}
 
 // Each register holds one bin: real part low, imaginary part high.
 __m128d load(const Bin* p) { return _mm_loadu_pd(reinterpret_cast<const double*>(p)); }
@@ -180,23 +186,35 @@ void reorder_and_first_stages(int n, Bin* a, const double* t) {
   }
 }
 
+// Factors are loaded for a block of positions k at a time and then serve
+// every group, so each is gathered once per stage while the groups still pass
+// through memory in order.
+constexpr int block = 64;
+
 // One stage of half-span kmax >= 2, two butterflies at a time.
 template <bool inverse>
 void radix2_stage(int n, Bin* a, const double* t, int kmax) {
   const int stride = n / (2 * kmax);
-  for (int g = 0; g < n; g += 2 * kmax) {
-    Bin* p = a + g;
-    Bin* q = p + kmax;
-    for (int k = 0; k < kmax; k += 2) {
-      __m128d wr, wi;
-      factor_pair<inverse>(t, k * stride, (k + 1) * stride, wr, wi);
-      __m128d p0 = load(p + k), p1 = load(p + k + 1);
-      __m128d q0 = load(q + k), q1 = load(q + k + 1);
-      butterfly2(p0, q0, p1, q1, wr, wi);
-      store(p + k, p0);
-      store(p + k + 1, p1);
-      store(q + k, q0);
-      store(q + k + 1, q1);
+  __m128d w[2 * block / 2];
+  for (int k0 = 0; k0 < kmax; k0 += block) {
+    const int k1 = std::min(kmax, k0 + block);
+    for (int k = k0; k < k1; k += 2) {
+      __m128d* wk = w + (k - k0);
+      factor_pair<inverse>(t, k * stride, (k + 1) * stride, wk[0], wk[1]);
+    }
+    for (int g = 0; g < n; g += 2 * kmax) {
+      for (int k = k0; k < k1; k += 2) {
+        const __m128d* wk = w + (k - k0);
+        Bin* p = a + g + k;
+        Bin* q = p + kmax;
+        __m128d p0 = load(p), p1 = load(p + 1);
+        __m128d q0 = load(q), q1 = load(q + 1);
+        butterfly2(p0, q0, p1, q1, wk[0], wk[1]);
+        store(p, p0);
+        store(p + 1, p1);
+        store(q, q0);
+        store(q + 1, q1);
+      }
     }
   }
 }
@@ -208,32 +226,39 @@ template <bool inverse>
 void radix4_stages(int n, Bin* a, const double* t, int kmax) {
   const int stride_a = n / (2 * kmax);
   const int stride_b = stride_a / 2;
-  for (int g = 0; g < n; g += 4 * kmax) {
-    Bin* e0 = a + g;
-    Bin* e1 = e0 + kmax;
-    Bin* e2 = e1 + kmax;
-    Bin* e3 = e2 + kmax;
-    for (int k = 0; k < kmax; k += 2) {
-      __m128d war, wai, wbr, wbi, wcr, wci;
-      factor_pair<inverse>(t, k * stride_a, (k + 1) * stride_a, war, wai);
-      factor_pair<inverse>(t, k * stride_b, (k + 1) * stride_b, wbr, wbi);
-      factor_pair<inverse>(t, (k + kmax) * stride_b, (k + 1 + kmax) * stride_b, wcr, wci);
-      __m128d x0 = load(e0 + k), y0 = load(e0 + k + 1);
-      __m128d x1 = load(e1 + k), y1 = load(e1 + k + 1);
-      __m128d x2 = load(e2 + k), y2 = load(e2 + k + 1);
-      __m128d x3 = load(e3 + k), y3 = load(e3 + k + 1);
-      butterfly2(x0, x1, y0, y1, war, wai);
-      butterfly2(x2, x3, y2, y3, war, wai);
-      butterfly2(x0, x2, y0, y2, wbr, wbi);
-      butterfly2(x1, x3, y1, y3, wcr, wci);
-      store(e0 + k, x0);
-      store(e0 + k + 1, y0);
-      store(e1 + k, x1);
-      store(e1 + k + 1, y1);
-      store(e2 + k, x2);
-      store(e2 + k + 1, y2);
-      store(e3 + k, x3);
-      store(e3 + k + 1, y3);
+  __m128d w[6 * block / 2];
+  for (int k0 = 0; k0 < kmax; k0 += block) {
+    const int k1 = std::min(kmax, k0 + block);
+    for (int k = k0; k < k1; k += 2) {
+      __m128d* wk = w + 3 * (k - k0);
+      factor_pair<inverse>(t, k * stride_a, (k + 1) * stride_a, wk[0], wk[1]);
+      factor_pair<inverse>(t, k * stride_b, (k + 1) * stride_b, wk[2], wk[3]);
+      factor_pair<inverse>(t, (k + kmax) * stride_b, (k + 1 + kmax) * stride_b, wk[4], wk[5]);
+    }
+    for (int g = 0; g < n; g += 4 * kmax) {
+      for (int k = k0; k < k1; k += 2) {
+        const __m128d* wk = w + 3 * (k - k0);
+        Bin* e0 = a + g + k;
+        Bin* e1 = e0 + kmax;
+        Bin* e2 = e1 + kmax;
+        Bin* e3 = e2 + kmax;
+        __m128d x0 = load(e0), y0 = load(e0 + 1);
+        __m128d x1 = load(e1), y1 = load(e1 + 1);
+        __m128d x2 = load(e2), y2 = load(e2 + 1);
+        __m128d x3 = load(e3), y3 = load(e3 + 1);
+        butterfly2(x0, x1, y0, y1, wk[0], wk[1]);
+        butterfly2(x2, x3, y2, y3, wk[0], wk[1]);
+        butterfly2(x0, x2, y0, y2, wk[2], wk[3]);
+        butterfly2(x1, x3, y1, y3, wk[4], wk[5]);
+        store(e0, x0);
+        store(e0 + 1, y0);
+        store(e1, x1);
+        store(e1 + 1, y1);
+        store(e2, x2);
+        store(e2 + 1, y2);
+        store(e3, x3);
+        store(e3 + 1, y3);
+      }
     }
   }
 }
@@ -249,48 +274,266 @@ void vector_stages(int n, Bin* a, const double* t) {
   for (; kmax < n; kmax *= 4) radix4_stages<inverse>(n, a, t, kmax);
 }
 
-void vector_transform(int n, Bin* a, const double* t, int ind) {
-  if (n < 16)
-    scalar_transform(n, a, t, ind);
-  else if (ind < 0)
-    vector_stages<false>(n, a, t);
-  else
-    vector_stages<true>(n, a, t);
+#if defined(SMPROC_FFT_AVX)
+
+// Each register holds two bins, k and k+1.
+[[gnu::target("avx")]] inline __m256d load2(const Bin* p) {
+  return _mm256_loadu_pd(reinterpret_cast<const double*>(p));
 }
+[[gnu::target("avx")]] inline void store2(Bin* p, __m256d v) {
+  _mm256_storeu_pd(reinterpret_cast<double*>(p), v);
+}
+
+// Four independent butterflies: (p0, q0) low and high half, then (p1, q1) low
+// and high half, with factor lanes 0, 2, 1, 3 in that order, which is how the
+// in-half unpacks order them. The same products, sums and differences, in the
+// same order, as one butterfly at a time.
+[[gnu::target("avx")]] inline void butterfly4(__m256d& p0, __m256d& q0, __m256d& p1, __m256d& q1,
+                                              __m256d wr, __m256d wi) {
+  const __m256d ar = _mm256_unpacklo_pd(q0, q1);
+  const __m256d ai = _mm256_unpackhi_pd(q0, q1);
+  const __m256d tr = _mm256_sub_pd(_mm256_mul_pd(ar, wr), _mm256_mul_pd(ai, wi));
+  const __m256d ti = _mm256_add_pd(_mm256_mul_pd(ar, wi), _mm256_mul_pd(ai, wr));
+  const __m256d t0 = _mm256_unpacklo_pd(tr, ti);
+  const __m256d t1 = _mm256_unpackhi_pd(tr, ti);
+  q0 = _mm256_sub_pd(p0, t0);
+  p0 = _mm256_add_pd(p0, t0);
+  q1 = _mm256_sub_pd(p1, t1);
+  p1 = _mm256_add_pd(p1, t1);
+}
+
+// The factors at positions k, k+1, k+2, k+3 (times stride) for butterfly4,
+// with p0 holding k, k+1 and p1 holding k+2, k+3.
+template <bool inverse>
+[[gnu::target("avx")]] inline void factor_quad(const double* t, int k, int stride, __m256d& wr,
+                                               __m256d& wi) {
+  __m256d w01, w23;
+  if (stride == 1) {
+    w01 = _mm256_loadu_pd(t + 2 * k);
+    w23 = _mm256_loadu_pd(t + 2 * k + 4);
+  } else {
+    w01 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(t + 2 * k * stride)),
+                               _mm_loadu_pd(t + 2 * (k + 1) * stride), 1);
+    w23 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(t + 2 * (k + 2) * stride)),
+                               _mm_loadu_pd(t + 2 * (k + 3) * stride), 1);
+  }
+  wr = _mm256_unpacklo_pd(w01, w23);
+  wi = _mm256_unpackhi_pd(w01, w23);
+  if constexpr (inverse) wi = _mm256_sub_pd(_mm256_setzero_pd(), wi);
+}
+
+// One stage of half-span kmax >= 4, four butterflies at a time.
+template <bool inverse>
+[[gnu::target("avx")]] void radix2_stage_avx(int n, Bin* a, const double* t, int kmax) {
+  const int stride = n / (2 * kmax);
+  __m256d w[2 * block / 4];
+  for (int k0 = 0; k0 < kmax; k0 += block) {
+    const int k1 = std::min(kmax, k0 + block);
+    for (int k = k0; k < k1; k += 4) {
+      __m256d* wk = w + (k - k0) / 2;
+      factor_quad<inverse>(t, k, stride, wk[0], wk[1]);
+    }
+    for (int g = 0; g < n; g += 2 * kmax) {
+      for (int k = k0; k < k1; k += 4) {
+        const __m256d* wk = w + (k - k0) / 2;
+        Bin* p = a + g + k;
+        Bin* q = p + kmax;
+        __m256d p0 = load2(p), p1 = load2(p + 2);
+        __m256d q0 = load2(q), q1 = load2(q + 2);
+        butterfly4(p0, q0, p1, q1, wk[0], wk[1]);
+        store2(p, p0);
+        store2(p + 2, p1);
+        store2(q, q0);
+        store2(q + 2, q1);
+      }
+    }
+  }
+}
+
+// The stages of half-span kmax and 2 kmax (kmax >= 4) in one pass, four
+// butterflies at a time.
+template <bool inverse>
+[[gnu::target("avx")]] void radix4_stages_avx(int n, Bin* a, const double* t, int kmax) {
+  const int stride_a = n / (2 * kmax);
+  const int stride_b = stride_a / 2;
+  __m256d w[6 * block / 4];
+  for (int k0 = 0; k0 < kmax; k0 += block) {
+    const int k1 = std::min(kmax, k0 + block);
+    for (int k = k0; k < k1; k += 4) {
+      __m256d* wk = w + 6 * (k - k0) / 4;
+      factor_quad<inverse>(t, k, stride_a, wk[0], wk[1]);
+      factor_quad<inverse>(t, k, stride_b, wk[2], wk[3]);
+      factor_quad<inverse>(t, k + kmax, stride_b, wk[4], wk[5]);
+    }
+    for (int g = 0; g < n; g += 4 * kmax) {
+      for (int k = k0; k < k1; k += 4) {
+        const __m256d* wk = w + 6 * (k - k0) / 4;
+        Bin* e0 = a + g + k;
+        Bin* e1 = e0 + kmax;
+        Bin* e2 = e1 + kmax;
+        Bin* e3 = e2 + kmax;
+        __m256d x0 = load2(e0), y0 = load2(e0 + 2);
+        __m256d x1 = load2(e1), y1 = load2(e1 + 2);
+        __m256d x2 = load2(e2), y2 = load2(e2 + 2);
+        __m256d x3 = load2(e3), y3 = load2(e3 + 2);
+        butterfly4(x0, x1, y0, y1, wk[0], wk[1]);
+        butterfly4(x2, x3, y2, y3, wk[0], wk[1]);
+        butterfly4(x0, x2, y0, y2, wk[2], wk[3]);
+        butterfly4(x1, x3, y1, y3, wk[4], wk[5]);
+        store2(e0, x0);
+        store2(e0 + 2, y0);
+        store2(e1, x1);
+        store2(e1 + 2, y1);
+        store2(e2, x2);
+        store2(e2 + 2, y2);
+        store2(e3, x3);
+        store2(e3 + 2, y3);
+      }
+    }
+  }
+}
+
+// reorder_and_first_stages with the four blocks (A, m, .), A = 0..3, side by
+// side in the lanes: the unpacks of two registers of bins put their real and
+// imaginary parts in the lane order 0, 2, 1, 3, which is the reversal of A.
+template <bool inverse>
+[[gnu::target("avx")]] void reorder_and_first_stages_avx(int n, Bin* a, const double* t) {
+  const int quarter = n / 4;
+  const int mid_bits = log2_of(n) - 4;
+  const __m256d zero = _mm256_setzero_pd();
+  const __m256d w0r = _mm256_set1_pd(t[0]);
+  const __m256d w1r = _mm256_set1_pd(t[n / 2]);
+  __m256d w0i = _mm256_set1_pd(t[1]);
+  __m256d w1i = _mm256_set1_pd(t[n / 2 + 1]);
+  if constexpr (inverse) {
+    w0i = _mm256_sub_pd(zero, w0i);
+    w1i = _mm256_sub_pd(zero, w1i);
+  }
+  // (pr, pi) and (qr, qi): four butterflies, one per lane.
+  auto butterfly = [](__m256d & pr, __m256d & pi, __m256d & qr, __m256d & qi, __m256d wr,
+                      __m256d wi) __attribute__((target("avx"))) {
+    const __m256d tr = _mm256_sub_pd(_mm256_mul_pd(qr, wr), _mm256_mul_pd(qi, wi));
+    const __m256d ti = _mm256_add_pd(_mm256_mul_pd(qr, wi), _mm256_mul_pd(qi, wr));
+    qr = _mm256_sub_pd(pr, tr);
+    qi = _mm256_sub_pd(pi, ti);
+    pr = _mm256_add_pd(pr, tr);
+    pi = _mm256_add_pd(pi, ti);
+  };
+  // Reads the values for the blocks with middle bits m from middle bits mr
+  // and passes them through both stages: re[B], im[B] hold bin B of block A
+  // in lane A.
+  auto gather = [&](int mr, __m256d* re, __m256d* im) __attribute__((target("avx"))) {
+    for (int b = 0; b < 4; ++b) {
+      const Bin* in = a + rev2[b] * quarter + 4 * mr;
+      const __m256d lo = load2(in), hi = load2(in + 2);
+      re[b] = _mm256_unpacklo_pd(lo, hi);
+      im[b] = _mm256_unpackhi_pd(lo, hi);
+    }
+    butterfly(re[0], im[0], re[1], im[1], w0r, w0i);
+    butterfly(re[2], im[2], re[3], im[3], w0r, w0i);
+    butterfly(re[0], im[0], re[2], im[2], w0r, w0i);
+    butterfly(re[1], im[1], re[3], im[3], w1r, w1i);
+  };
+  auto scatter = [&](int m, const __m256d* re, const __m256d* im) __attribute__((target("avx"))) {
+    __m256d even[4], odd[4];  // bin B of blocks 0 and 2; of blocks 1 and 3
+    for (int b = 0; b < 4; ++b) {
+      even[b] = _mm256_unpacklo_pd(re[b], im[b]);
+      odd[b] = _mm256_unpackhi_pd(re[b], im[b]);
+    }
+    Bin* out = a + 4 * m;
+    store2(out, _mm256_permute2f128_pd(even[0], even[1], 0x20));
+    store2(out + 2, _mm256_permute2f128_pd(even[2], even[3], 0x20));
+    store2(out + quarter, _mm256_permute2f128_pd(odd[0], odd[1], 0x20));
+    store2(out + quarter + 2, _mm256_permute2f128_pd(odd[2], odd[3], 0x20));
+    store2(out + 2 * quarter, _mm256_permute2f128_pd(even[0], even[1], 0x31));
+    store2(out + 2 * quarter + 2, _mm256_permute2f128_pd(even[2], even[3], 0x31));
+    store2(out + 3 * quarter, _mm256_permute2f128_pd(odd[0], odd[1], 0x31));
+    store2(out + 3 * quarter + 2, _mm256_permute2f128_pd(odd[2], odd[3], 0x31));
+  };
+
+  __m256d re_m[4], im_m[4], re_mr[4], im_mr[4];
+  for (int m = 0; m < (1 << mid_bits); ++m) {
+    const int mr = reverse_bits(m, mid_bits);
+    if (mr < m) continue;  // done with its partner
+    gather(mr, re_mr, im_mr);
+    if (mr != m) gather(m, re_m, im_m);
+    scatter(m, re_mr, im_mr);
+    if (mr != m) scatter(mr, re_m, im_m);
+  }
+}
+
+template <bool inverse>
+[[gnu::target("avx")]] void avx_stages(int n, Bin* a, const double* t) {
+  reorder_and_first_stages_avx<inverse>(n, a, t);
+  int kmax = 4;
+  if (log2_of(n) % 2 == 1) {  // an odd number of stages left
+    radix2_stage_avx<inverse>(n, a, t, kmax);
+    kmax *= 2;
+  }
+  for (; kmax < n; kmax *= 4) radix4_stages_avx<inverse>(n, a, t, kmax);
+}
+
+#endif
 
 #endif
 
 }  // namespace
 
+bool FftPlan::available(Butterflies how) {
+  switch (how) {
+    case Butterflies::scalar:
+      return true;
+    case Butterflies::sse2:
+#if defined(__SSE2__)
+      return true;
+#else
+      return false;
+#endif
+    case Butterflies::avx:
+#if defined(SMPROC_FFT_AVX)
+      return __builtin_cpu_supports("avx");
+#else
+      return false;
+#endif
+  }
+  return false;
+}
+
 FftPlan::FftPlan(int n) : n_(n) {
   if (!is_length(n))
     throw std::invalid_argument("FftPlan: length must be a power of two from 1 to 32768");
   factors_ = last_stage_factors(n);
+  for (Butterflies how : {Butterflies::sse2, Butterflies::avx})
+    if (available(how)) widest_ = how;
 }
 
-void FftPlan::transform(Bin* a, int ind) const {
+void FftPlan::transform(Bin* a, int ind) const { transform(a, ind, widest_); }
+
+void FftPlan::transform(Bin* a, int ind, Butterflies how) const {
   if (ind != -1 && ind != 1)
     throw std::invalid_argument("FftPlan: the exponent sign must be -1 or +1");
+  if (!available(how)) throw std::invalid_argument("FftPlan: butterflies not available here");
   if (n_ <= 1) return;
-#if defined(__SSE2__)
-  vector_transform(n_, a, factors_.data(), ind);
-#else
-  scalar_transform(n_, a, factors_.data(), ind);
+  const double* t = factors_.data();
+  // Below 16 the vector passes have nothing to gain.
+  if (how == Butterflies::scalar || n_ < 16) {
+    scalar_transform(n_, a, t, ind);
+    return;
+  }
+#if defined(SMPROC_FFT_AVX)
+  if (how == Butterflies::avx) {
+    if (ind < 0)
+      avx_stages<false>(n_, a, t);
+    else
+      avx_stages<true>(n_, a, t);
+    return;
+  }
 #endif
-}
-
-void FftPlan::transform_scalar(Bin* a, int ind) const {
-  if (ind != -1 && ind != 1)
-    throw std::invalid_argument("FftPlan: the exponent sign must be -1 or +1");
-  if (n_ <= 1) return;
-  scalar_transform(n_, a, factors_.data(), ind);
-}
-
-bool FftPlan::vectorised() {
 #if defined(__SSE2__)
-  return true;
-#else
-  return false;
+  if (ind < 0)
+    vector_stages<false>(n_, a, t);
+  else
+    vector_stages<true>(n_, a, t);
 #endif
 }
 

@@ -17,21 +17,25 @@ class FftPlan {
 
   int length() const { return n_; }
 
+  // The forms of the butterflies: one at a time; two at a time in SSE2
+  // registers; four at a time in AVX registers. All give the same bits.
+  enum class Butterflies { scalar, sse2, avx };
+
+  // Whether this build on this processor runs the butterflies `how`.
+  static bool available(Butterflies how);
+
   // In-place transform of a[0..n-1] with the plan's length, the same bits as
   // wvfast; ind = -1 forward, +1 inverse (anything else throws
-  // std::invalid_argument). Runs the butterflies in vector registers where
-  // the machine has them.
+  // std::invalid_argument). Uses the widest butterflies available.
   void transform(Bin* a, int ind) const;
 
-  // The same transform one butterfly at a time on every machine; the vector
-  // butterflies must agree with it bit for bit.
-  void transform_scalar(Bin* a, int ind) const;
-
-  // Whether transform() uses vector registers on this build.
-  static bool vectorised();
+  // The same with the butterflies `how`; throws std::invalid_argument where
+  // they are not available.
+  void transform(Bin* a, int ind, Butterflies how) const;
 
  private:
   int n_;
+  Butterflies widest_ = Butterflies::scalar;
   // The forward transform's last-stage factors, (cos, sin) pairs, from which
   // every stage of both directions takes its own.
   std::vector<double> factors_;
