@@ -5,9 +5,19 @@
 #include <stdexcept>
 
 #if defined(__SSE2__)
+// GCC 12 takes the AVX-512 headers' deliberately undefined start values for
+// uninitialised reads.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
-// AVX kernels sit beside the SSE2 ones, compiled for AVX function by function
-// and chosen at run time where the processor has it.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+// AVX and AVX-512 kernels sit beside the SSE2 ones, compiled for their
+// instruction set function by function and chosen at run time where the
+// processor has it.
 #if defined(__x86_64__) && defined(__GNUC__)
 #define SMPROC_FFT_AVX 1
 #endif
@@ -462,15 +472,111 @@ template <bool inverse>
   }
 }
 
+// Each register holds four bins, k to k+3.
+[[gnu::target("avx512f")]] inline __m512d load4(const Bin* p) {
+  return _mm512_loadu_pd(reinterpret_cast<const double*>(p));
+}
+[[gnu::target("avx512f")]] inline void store4(Bin* p, __m512d v) {
+  _mm512_storeu_pd(reinterpret_cast<double*>(p), v);
+}
+
+// Eight independent butterflies, p0 and q0 holding bins k to k+3, p1 and q1
+// bins k+4 to k+7; the unpacks order the factor lanes k, k+4, k+1, k+5, ...
+[[gnu::target("avx512f")]] inline void butterfly8(__m512d& p0, __m512d& q0, __m512d& p1,
+                                                  __m512d& q1, __m512d wr, __m512d wi) {
+  const __m512d ar = _mm512_unpacklo_pd(q0, q1);
+  const __m512d ai = _mm512_unpackhi_pd(q0, q1);
+  const __m512d tr = _mm512_sub_pd(_mm512_mul_pd(ar, wr), _mm512_mul_pd(ai, wi));
+  const __m512d ti = _mm512_add_pd(_mm512_mul_pd(ar, wi), _mm512_mul_pd(ai, wr));
+  const __m512d t0 = _mm512_unpacklo_pd(tr, ti);
+  const __m512d t1 = _mm512_unpackhi_pd(tr, ti);
+  q0 = _mm512_sub_pd(p0, t0);
+  p0 = _mm512_add_pd(p0, t0);
+  q1 = _mm512_sub_pd(p1, t1);
+  p1 = _mm512_add_pd(p1, t1);
+}
+
+// The factors at positions k to k+7 (times stride) for butterfly8.
 template <bool inverse>
-[[gnu::target("avx")]] void avx_stages(int n, Bin* a, const double* t) {
+[[gnu::target("avx512f")]] inline void factor_oct(const double* t, int k, int stride, __m512d& wr,
+                                                  __m512d& wi) {
+  __m512d w03, w47;
+  if (stride == 1) {
+    w03 = _mm512_loadu_pd(t + 2 * k);
+    w47 = _mm512_loadu_pd(t + 2 * k + 8);
+  } else {
+    __m256d w[4];
+    for (int i = 0; i < 4; ++i)
+      w[i] =
+          _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(t + 2 * (k + 2 * i) * stride)),
+                               _mm_loadu_pd(t + 2 * (k + 2 * i + 1) * stride), 1);
+    w03 = _mm512_insertf64x4(_mm512_castpd256_pd512(w[0]), w[1], 1);
+    w47 = _mm512_insertf64x4(_mm512_castpd256_pd512(w[2]), w[3], 1);
+  }
+  wr = _mm512_unpacklo_pd(w03, w47);
+  wi = _mm512_unpackhi_pd(w03, w47);
+  if constexpr (inverse) wi = _mm512_sub_pd(_mm512_setzero_pd(), wi);
+}
+
+// The stages of half-span kmax and 2 kmax (kmax >= 8) in one pass, eight
+// butterflies at a time.
+template <bool inverse>
+[[gnu::target("avx512f")]] void radix4_stages_avx512(int n, Bin* a, const double* t, int kmax) {
+  const int stride_a = n / (2 * kmax);
+  const int stride_b = stride_a / 2;
+  __m512d w[6 * block / 8];
+  for (int k0 = 0; k0 < kmax; k0 += block) {
+    const int k1 = std::min(kmax, k0 + block);
+    for (int k = k0; k < k1; k += 8) {
+      __m512d* wk = w + 6 * (k - k0) / 8;
+      factor_oct<inverse>(t, k, stride_a, wk[0], wk[1]);
+      factor_oct<inverse>(t, k, stride_b, wk[2], wk[3]);
+      factor_oct<inverse>(t, k + kmax, stride_b, wk[4], wk[5]);
+    }
+    for (int g = 0; g < n; g += 4 * kmax) {
+      for (int k = k0; k < k1; k += 8) {
+        const __m512d* wk = w + 6 * (k - k0) / 8;
+        Bin* e0 = a + g + k;
+        Bin* e1 = e0 + kmax;
+        Bin* e2 = e1 + kmax;
+        Bin* e3 = e2 + kmax;
+        __m512d x0 = load4(e0), y0 = load4(e0 + 4);
+        __m512d x1 = load4(e1), y1 = load4(e1 + 4);
+        __m512d x2 = load4(e2), y2 = load4(e2 + 4);
+        __m512d x3 = load4(e3), y3 = load4(e3 + 4);
+        butterfly8(x0, x1, y0, y1, wk[0], wk[1]);
+        butterfly8(x2, x3, y2, y3, wk[0], wk[1]);
+        butterfly8(x0, x2, y0, y2, wk[2], wk[3]);
+        butterfly8(x1, x3, y1, y3, wk[4], wk[5]);
+        store4(e0, x0);
+        store4(e0 + 4, y0);
+        store4(e1, x1);
+        store4(e1 + 4, y1);
+        store4(e2, x2);
+        store4(e2 + 4, y2);
+        store4(e3, x3);
+        store4(e3 + 4, y3);
+      }
+    }
+  }
+}
+
+// The whole transform with AVX, the stages of half-span 8 and more with
+// AVX-512 where `wide`.
+template <bool inverse>
+[[gnu::target("avx")]] void avx_stages(int n, Bin* a, const double* t, bool wide) {
   reorder_and_first_stages_avx<inverse>(n, a, t);
   int kmax = 4;
   if (log2_of(n) % 2 == 1) {  // an odd number of stages left
     radix2_stage_avx<inverse>(n, a, t, kmax);
     kmax *= 2;
   }
-  for (; kmax < n; kmax *= 4) radix4_stages_avx<inverse>(n, a, t, kmax);
+  for (; kmax < n; kmax *= 4) {
+    if (wide && kmax >= 8)
+      radix4_stages_avx512<inverse>(n, a, t, kmax);
+    else
+      radix4_stages_avx<inverse>(n, a, t, kmax);
+  }
 }
 
 #endif
@@ -495,6 +601,12 @@ bool FftPlan::available(Butterflies how) {
 #else
       return false;
 #endif
+    case Butterflies::avx512:
+#if defined(SMPROC_FFT_AVX)
+      return __builtin_cpu_supports("avx512f");
+#else
+      return false;
+#endif
   }
   return false;
 }
@@ -503,7 +615,7 @@ FftPlan::FftPlan(int n) : n_(n) {
   if (!is_length(n))
     throw std::invalid_argument("FftPlan: length must be a power of two from 1 to 32768");
   factors_ = last_stage_factors(n);
-  for (Butterflies how : {Butterflies::sse2, Butterflies::avx})
+  for (Butterflies how : {Butterflies::sse2, Butterflies::avx, Butterflies::avx512})
     if (available(how)) widest_ = how;
 }
 
@@ -521,11 +633,12 @@ void FftPlan::transform(Bin* a, int ind, Butterflies how) const {
     return;
   }
 #if defined(SMPROC_FFT_AVX)
-  if (how == Butterflies::avx) {
+  if (how == Butterflies::avx || how == Butterflies::avx512) {
+    const bool wide = how == Butterflies::avx512;
     if (ind < 0)
-      avx_stages<false>(n_, a, t);
+      avx_stages<false>(n_, a, t, wide);
     else
-      avx_stages<true>(n_, a, t);
+      avx_stages<true>(n_, a, t, wide);
     return;
   }
 #endif

@@ -17,9 +17,9 @@ class FftPlan {
 
   int length() const { return n_; }
 
-  // The forms of the butterflies: one at a time; two at a time in SSE2
-  // registers; four at a time in AVX registers. All give the same bits.
-  enum class Butterflies { scalar, sse2, avx };
+  // The forms of the butterflies: one at a time; two, four or eight at a
+  // time in SSE2, AVX or AVX-512 registers. All give the same bits.
+  enum class Butterflies { scalar, sse2, avx, avx512 };
 
   // Whether this build on this processor runs the butterflies `how`.
   static bool available(Butterflies how);

@@ -148,7 +148,7 @@ bool same_bits(const Bin* x, const Bin* y, int n) {
 TEST(FftPlanTest, VectorAndScalarButterfliesGiveTheSameBits) {
   using B = FftPlan::Butterflies;
   EXPECT_TRUE(FftPlan::available(B::scalar));
-  for (B how : {B::sse2, B::avx}) {
+  for (B how : {B::sse2, B::avx, B::avx512}) {
     if (!FftPlan::available(how)) continue;
     for (int n = 1; n <= 32768; n *= 2) {
       const FftPlan plan(n);
