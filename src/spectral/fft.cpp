@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <stdexcept>
 
 #if defined(__SSE2__)
@@ -47,11 +48,11 @@ bool is_length(int n) { return n >= 1 && n <= max_length && (n & (n - 1)) == 0; 
 // the library's cosine and sine are even and odd to the bit, so its factors
 // are (cos, 0 - sin): the subtraction keeps the sine of the angle zero +0, as
 // that angle is +0 in both directions.
-std::vector<double> last_stage_factors(int n) {
-  std::vector<double> t;
-  if (n <= 1) return t;
+std::unique_ptr<double[]> last_stage_factors(int n) {
+  if (n <= 1) return nullptr;
   const int half = n / 2;
-  t.resize(static_cast<std::size_t>(n));
+  // Every entry is written below, so none is cleared first.
+  auto t = std::make_unique_for_overwrite<double[]>(static_cast<std::size_t>(n));
   for (int k = 0; k < half; ++k) {
     const double angle = static_cast<double>(k * -1) * pai / static_cast<double>(half);
     t[2 * k] = std::cos(angle);
@@ -626,7 +627,7 @@ void FftPlan::transform(Bin* a, int ind, Butterflies how) const {
     throw std::invalid_argument("FftPlan: the exponent sign must be -1 or +1");
   if (!available(how)) throw std::invalid_argument("FftPlan: butterflies not available here");
   if (n_ <= 1) return;
-  const double* t = factors_.data();
+  const double* t = factors_.get();
   // Below 16 the vector passes have nothing to gain.
   if (how == Butterflies::scalar || n_ < 16) {
     scalar_transform(n_, a, t, ind);

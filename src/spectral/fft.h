@@ -1,7 +1,7 @@
 // The radix-2 transform of the run.
 #pragma once
 
-#include <vector>
+#include <memory>
 
 #include "run/state.h"
 
@@ -38,7 +38,7 @@ class FftPlan {
   Butterflies widest_ = Butterflies::scalar;
   // The forward transform's last-stage factors, (cos, sin) pairs, from which
   // every stage of both directions takes its own.
-  std::vector<double> factors_;
+  std::unique_ptr<double[]> factors_;
 };
 
 // In-place decimation-in-time transform of a(1..n), n a power of two not above
