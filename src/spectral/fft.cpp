@@ -109,11 +109,15 @@ int log2_of(int n) {
   return bits;
 }
 
-// The bits of m, `bits` of them, in reverse order.
-int reverse_bits(int m, int bits) {
-  int r = 0;
-  for (int b = 0; b < bits; ++b) r |= ((m >> b) & 1) << (bits - 1 - b);
-  return r;
+// The bits of m + 1, `bits` of them, in reverse order, from those of m (mr):
+// adding one at the top of the reversed number, carrying downwards.
+int next_reversed(int mr, int bits) {
+  int bit = bits > 0 ? 1 << (bits - 1) : 0;
+  while (bit > 0 && (mr & bit) != 0) {
+    mr ^= bit;
+    bit >>= 1;
+  }
+  return mr | bit;
 }
 
 // Each register holds one bin: real part low, imaginary part high.
@@ -187,8 +191,7 @@ void reorder_and_first_stages(int n, Bin* a, const double* t) {
   };
 
   __m128d at_m[16], at_mr[16];
-  for (int m = 0; m < (1 << mid_bits); ++m) {
-    const int mr = reverse_bits(m, mid_bits);
+  for (int m = 0, mr = 0; m < (1 << mid_bits); ++m, mr = next_reversed(mr, mid_bits)) {
     if (mr < m) continue;  // done with its partner
     load_set(mr, at_mr);
     if (mr != m) load_set(m, at_m);
@@ -463,8 +466,7 @@ template <bool inverse>
   };
 
   __m256d re_m[4], im_m[4], re_mr[4], im_mr[4];
-  for (int m = 0; m < (1 << mid_bits); ++m) {
-    const int mr = reverse_bits(m, mid_bits);
+  for (int m = 0, mr = 0; m < (1 << mid_bits); ++m, mr = next_reversed(mr, mid_bits)) {
     if (mr < m) continue;  // done with its partner
     gather(mr, re_mr, im_mr);
     if (mr != m) gather(m, re_m, im_m);
