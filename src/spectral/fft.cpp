@@ -45,9 +45,9 @@ bool is_length(int n) { return n >= 1 && n <= max_length && (n & (n - 1)) == 0; 
 // its factors here: an earlier stage's angle (k-1)*ind*pai/kmax equals this one
 // at position (k-1)*(half/kmax) to the last bit, since scaling by a power of
 // two is exact. The inverse transform's angles are these negated, exactly, and
-// the library's cosine and sine are even and odd to the bit, so its factors
-// are (cos, 0 - sin): the subtraction keeps the sine of the angle zero +0, as
-// that angle is +0 in both directions.
+// the library's cosine and sine are even and odd to the bit (the tests check
+// every length), so its factors are (cos, 0 - sin): the subtraction keeps the
+// sine of the angle zero +0, as that angle is +0 in both directions.
 std::unique_ptr<double[]> last_stage_factors(int n) {
   if (n <= 1) return nullptr;
   const int half = n / 2;
