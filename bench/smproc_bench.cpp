@@ -15,7 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "record_set.h"
 #include "records/series.h"
+#include "textio/console.h"
 #include "run/run.h"
 #include "spectral/fft.h"
 
@@ -127,6 +129,52 @@ void BM_record_line(benchmark::State& st) {
 }
 BENCHMARK(BM_record_line);
 
+// The twiddle factors of one length, both directions: once per run.
+void BM_fft_plan(benchmark::State& st) {
+  const int n = static_cast<int>(st.range(0));
+  for (auto _ : st) {
+    FftPlan plan(n);
+    benchmark::DoNotOptimize(&plan);
+  }
+}
+BENCHMARK(BM_fft_plan)->Arg(8192)->Arg(32768)->Unit(benchmark::kMicrosecond);
+
+// One transform with the factors already at hand, as the run's six are.
+void BM_plan_transform(benchmark::State& st) {
+  const int n = static_cast<int>(st.range(0));
+  const FftPlan plan(n);
+  std::vector<Bin> a(capacity);
+  for (int i = 0; i < n; ++i) a[i] = {std::sin(0.001 * i), 0.0};
+  int ind = -1;
+  for (auto _ : st) {
+    plan.transform(a.data(), ind);
+    ind = -ind;
+    benchmark::DoNotOptimize(a.data());
+  }
+}
+BENCHMARK(BM_plan_transform)->Arg(8192)->Arg(32768)->Unit(benchmark::kMicrosecond);
+
+// One 32768-point transform with each form of the butterflies: 0 one at a
+// time, 1 SSE2, 2 AVX, 3 AVX-512.
+void BM_butterflies(benchmark::State& st) {
+  const auto how = static_cast<FftPlan::Butterflies>(st.range(0));
+  if (!FftPlan::available(how)) {
+    st.SkipWithError("not available on this processor");
+    return;
+  }
+  const int n = 32768;
+  const FftPlan plan(n);
+  std::vector<Bin> a(capacity);
+  for (int i = 0; i < n; ++i) a[i] = {std::sin(0.001 * i), 0.0};
+  int ind = -1;
+  for (auto _ : st) {
+    plan.transform(a.data(), ind, how);
+    ind = -ind;
+    benchmark::DoNotOptimize(a.data());
+  }
+}
+BENCHMARK(BM_butterflies)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
+
 // A 32768-sample record set in a fresh folder: the velocity job, files read
 // and written.
 class WholeRun {
@@ -134,15 +182,7 @@ class WholeRun {
   WholeRun() {
     std::string pattern = (std::filesystem::temp_directory_path() / "smproc-bench-XXXXXX").string();
     dir_ = mkdtemp(pattern.data());
-    std::string text;
-    for (int i = 1; i <= 13; ++i) text += "Header line\n";
-    text += "Scale Factor      7845(gal)/8223790\nMax. Acc.\nLast Correction\nMemo.\n";
-    unsigned x = 12345;
-    for (int i = 1; i <= 32768; ++i) {
-      x = x * 1103515245u + 12345u;
-      text += ' ' + std::to_string(100000 + static_cast<int>((x >> 16) % 20001) - 10000);
-      if (i % 8 == 0) text += '\n';
-    }
+    const std::string text = smproc::bench::record_text(32768);
     for (const char* ext : {".ns", ".ew", ".ud"})
       std::ofstream(dir_ / ("rec" + std::string(ext))) << text;
   }

@@ -49,7 +49,9 @@ bool forward_half(textio::Console& con, PerComponent<const Series*> xr, int nt, 
     for (int i = nt + 1; i <= g.nf; ++i) f.append({});
   }
 
-  for (Spectrum* f : fx) wvfast(g.nf, f->data(), g.nf, -1);
+  // One table of twiddle factors serves the three transforms.
+  const FftPlan plan(g.nf);
+  for (Spectrum* f : fx) plan.transform(f->data(), -1);
 
   // nf is a power of two, so dur is exact.
   g.dur = static_cast<double>(g.nf) * dt;
@@ -74,7 +76,8 @@ bool forward_half(textio::Console& con, PerComponent<const Series*> xr, int nt, 
 void inverse_half(const Grid& g, PerComponent<Spectrum*> fx, PerComponent<Series*> xr) {
   // Bins 1 and nom stay as the edits left them, imaginary parts included.
   for (Spectrum* f : fx) conjugate_mirror(*f, g.nf);
-  for (Spectrum* f : fx) wvfast(g.nf, f->data(), g.nf, +1);
+  const FftPlan plan(g.nf);
+  for (Spectrum* f : fx) plan.transform(f->data(), +1);
 
   // A division by dur, not a product with its reciprocal: the two round
   // differently. Positions past nf keep what the record left there.

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <new>
 #include <stdexcept>
 #include <vector>
 
@@ -118,6 +120,123 @@ TEST(WvfastTest, AgreesBitForBitWithTheButterflyByButterflyForm) {
         ASSERT_EQ(a[i].im, want[i].im) << "n=" << n << " ind=" << ind << " i=" << i;
       }
     }
+  }
+}
+
+// Random values, a third of them exact zeros of either sign, or (zeros_only)
+// nothing but zeros of random sign: the sign of a zero result depends on
+// every product and sum before it, so a changed operation order or factor
+// shows there.
+std::vector<Bin> random_bins(int n, unsigned seed, bool zeros_only = false) {
+  std::vector<Bin> a(n);
+  unsigned x = seed;
+  auto next = [&x, zeros_only] {
+    x = x * 1664525u + 1013904223u;
+    const unsigned kind = (x >> 4) % 6;
+    if (kind == 0 || (zeros_only && kind % 2 == 0)) return 0.0;
+    if (kind == 1 || zeros_only) return -0.0;
+    return static_cast<double>(x >> 8) / 65536.0 - 128.0;
+  };
+  for (int i = 0; i < n; ++i) {
+    const double re = next();
+    a[i] = {re, next()};
+  }
+  return a;
+}
+
+bool same_bits(const Bin* x, const Bin* y, int n) {
+  return std::memcmp(x, y, sizeof(Bin) * n) == 0;
+}
+
+TEST(FftPlanTest, VectorAndScalarButterfliesGiveTheSameBits) {
+  using B = FftPlan::Butterflies;
+  EXPECT_TRUE(FftPlan::available(B::scalar));
+  for (B how : {B::sse2, B::avx, B::avx512}) {
+    if (!FftPlan::available(how)) continue;
+    for (int n = 1; n <= 32768; n *= 2) {
+      const FftPlan plan(n);
+      for (int ind : {-1, 1}) {
+        for (bool zeros : {false, true}) {
+          std::vector<Bin> in = random_bins(n, 77u + n, zeros);
+          in.push_back({99, -99});  // beyond n: must stay
+          std::vector<Bin> vec = in, sca = in;
+          plan.transform(vec.data(), ind, how);
+          plan.transform(sca.data(), ind, B::scalar);
+          EXPECT_TRUE(same_bits(vec.data(), sca.data(), n + 1))
+              << "how=" << static_cast<int>(how) << " n=" << n << " ind=" << ind
+              << " zeros=" << zeros;
+          EXPECT_TRUE(same_bits(&vec[n], &in[n], 1)) << "n=" << n << " ind=" << ind;
+        }
+      }
+    }
+  }
+}
+
+TEST(FftPlanTest, BinsNeedOnlyTheirOwnAlignment) {
+  // A bin sits on any 8-byte boundary, as in a spectrum inside the run's
+  // state; the vector forms must not assume 16, 32 or 64.
+  using B = FftPlan::Butterflies;
+  const int n = 256;
+  const FftPlan plan(n);
+  const std::vector<Bin> in = random_bins(n, 11);
+  std::vector<Bin> want = in;
+  plan.transform(want.data(), -1, B::scalar);
+  for (B how : {B::sse2, B::avx, B::avx512}) {
+    if (!FftPlan::available(how)) continue;
+    for (std::size_t offset = 8; offset < 64; offset += 8) {
+      alignas(64) unsigned char storage[sizeof(Bin) * (n + 4)];
+      Bin* a = new (storage + offset) Bin[n];
+      std::copy(in.begin(), in.end(), a);
+      plan.transform(a, -1, how);
+      EXPECT_TRUE(same_bits(a, want.data(), n))
+          << "how=" << static_cast<int>(how) << " offset=" << offset;
+    }
+  }
+}
+
+TEST(FftPlanTest, AgreesBitForBitWithWvfastAndTheButterflyByButterflyForm) {
+  for (int n = 1; n <= 32768; n *= 2) {
+    const FftPlan plan(n);
+    EXPECT_EQ(plan.length(), n);
+    for (int ind : {-1, 1}) {
+      for (bool zeros : {false, true}) {
+        const std::vector<Bin> in = random_bins(n, 5u * n + 1, zeros);
+        std::vector<Bin> want = in, by_plan = in, by_wvfast = in;
+        reference_transform(n, want, ind);
+        plan.transform(by_plan.data(), ind);
+        wvfast(n, by_wvfast.data(), n, ind);
+        EXPECT_TRUE(same_bits(by_plan.data(), want.data(), n))
+            << "n=" << n << " ind=" << ind << " zeros=" << zeros;
+        EXPECT_TRUE(same_bits(by_wvfast.data(), want.data(), n))
+            << "n=" << n << " ind=" << ind << " zeros=" << zeros;
+      }
+    }
+  }
+}
+
+TEST(FftPlanTest, OnePlanServesTransformsInBothDirectionsInAnyOrder) {
+  const int n = 1024;
+  const FftPlan plan(n);
+  std::vector<Bin> a = random_bins(n, 3), b = a;
+  plan.transform(a.data(), 1);
+  plan.transform(a.data(), -1);
+  plan.transform(a.data(), 1);
+  wvfast(n, b.data(), n, 1);
+  wvfast(n, b.data(), n, -1);
+  wvfast(n, b.data(), n, 1);
+  EXPECT_TRUE(same_bits(a.data(), b.data(), n));
+}
+
+TEST(FftPlanTest, RejectsLengthsAndSignsOutsideTheContract) {
+  for (int n : {0, -4, 3, 48, 65536}) EXPECT_THROW(FftPlan{n}, std::invalid_argument) << "n=" << n;
+  const FftPlan plan(8);
+  std::vector<Bin> a(8);
+  for (int ind : {0, 2, -2}) {
+    EXPECT_THROW(plan.transform(a.data(), ind), std::invalid_argument) << "ind=" << ind;
+    EXPECT_THROW(plan.transform(a.data(), ind, FftPlan::Butterflies::scalar),
+                 std::invalid_argument)
+        << "ind=" << ind;
+    EXPECT_THROW(wvfast(8, a.data(), 8, ind), std::invalid_argument) << "ind=" << ind;
   }
 }
 
