@@ -34,7 +34,7 @@ void waveform_file_step(textio::Console& con, textio::Warnings& warnings,
   textio::list_write(out, {"time(s)", ",NS", ",EW", ",UD"});
   const textio::Format row("(F8.3,4(',',F12.4))");
   const int rows = row_count(nt, stride);
-  const int step = stride == 0 ? 1 : stride;
+  const int step = row_step(stride);
   for (int k = 0; k < rows; ++k) {
     int i = 1 + k * step;
     const auto values = {static_cast<double>(i - 1) * dt, x[0]->get(i), x[1]->get(i), x[2]->get(i)};

@@ -12,6 +12,9 @@ namespace smproc {
 
 // Number of data rows for nt samples at the given stride.
 int row_count(int nt, int stride);
+// The step between the samples of consecutive rows: the stride, or 1 for a
+// stride of 0 (a typed skip of -1).
+inline int row_step(int stride) { return stride == 0 ? 1 : stride; }
 
 // Asks for the file name (otfile, 30 characters), writes in the place the
 // header and every stride-th sample 1..nt of x with its time (i - 1) * dt;

@@ -130,7 +130,7 @@ void check_spectra(const State& s) {
 
 void check_waveforms(const State& s) {
   const int rows = row_count(s.nt, s.answers.window.stride);
-  const int step = s.answers.window.stride == 0 ? 1 : s.answers.window.stride;
+  const int step = row_step(s.answers.window.stride);
   for (int c = 0; c < 3; ++c) {
     const Series& x = *s.written()[c];
     for (int k = 0; k < rows; ++k) {
@@ -225,7 +225,7 @@ RunSummary summarize(const State& s) {
   r.waveform_written = s.waveform_written;
   if (!r.waveform_written) return r;
   const int rows = row_count(s.nt, s.answers.window.stride);
-  const int step = s.answers.window.stride == 0 ? 1 : s.answers.window.stride;
+  const int step = row_step(s.answers.window.stride);
   for (int c = 0; c < 3; ++c) {
     for (int k = 0; k < rows; ++k) {
       const int i = 1 + k * step;

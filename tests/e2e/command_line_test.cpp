@@ -127,13 +127,6 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrongAndTouchNoFile) {
             "smproc: unknown option --bogus");
 }
 
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream s(text);
-  for (std::string l; std::getline(s, l);) out.push_back(l);
-  return out;
-}
-
 // The samples of a record file, read independently of the program.
 std::vector<double> counts_of(const std::string& record) {
   auto ls = lines_of(record);

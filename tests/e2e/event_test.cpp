@@ -26,27 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Every file below a folder, by its relative name.
-std::map<std::string, std::string> tree(const fs::path& root) {
-  std::map<std::string, std::string> files;
-  for (const auto& e : fs::recursive_directory_iterator(root)) {
-    if (e.is_regular_file()) files[fs::relative(e.path(), root).string()] = slurp(e.path());
-  }
-  return files;
-}
-
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream s(text);
-  for (std::string l; std::getline(s, l);) out.push_back(l);
-  return out;
-}
-
 std::vector<std::string> fields_of(const std::string& line) {
   std::vector<std::string> out(1);
   bool quoted = false;
@@ -107,17 +86,17 @@ TEST(EventOptions, EachOptionGivesWhatItsAnswerScriptGives) {
     EXPECT_EQ(got.status, want.status) << what;
     EXPECT_EQ(got.out, want.out) << what;
     EXPECT_EQ(got.err, want.err) << what;
-    EXPECT_EQ(tree(options.path()), tree(dialogue.path())) << what;
+    EXPECT_EQ(file_tree(options.path()), file_tree(dialogue.path())) << what;
     // With -o: the same files and the console text under out/st/.
     std::vector<std::string> o = c.options;
     o.insert(o.end(), {"-o", "out", stem});
     const Outcome in_folder = run_smproc(folders.path(), "", o);
     EXPECT_EQ(in_folder.status, 0) << what << in_folder.err;
-    auto files = tree(dialogue.path());
+    auto files = file_tree(dialogue.path());
     std::map<std::string, std::string> expected;
     for (const auto& [name, content] : files) expected["out/st/" + name] = content;
     expected["out/st/console.txt"] = want.out;
-    auto written = tree(folders.path());
+    auto written = file_tree(folders.path());
     ASSERT_EQ(written.count("out/summary.csv"), 1u) << what;
     written.erase("out/summary.csv");
     EXPECT_EQ(written, expected) << what;
@@ -151,7 +130,7 @@ TEST(EventOptions, AnswersFileIsTheDialogueWithoutStandardInput) {
     EXPECT_EQ(got.out, want.out) << c.what;
     EXPECT_EQ(got.err, want.err) << c.what;
     fs::remove(file.path() / "job.answers");
-    EXPECT_EQ(tree(file.path()), tree(dialogue.path())) << c.what;
+    EXPECT_EQ(file_tree(file.path()), file_tree(dialogue.path())) << c.what;
   }
 }
 
@@ -163,7 +142,7 @@ TEST(EventOptions, NoArgumentsReadTheFixedRecordSet) {
   const Outcome got = run_smproc(options.path(), "", {"--integrate", "twice"});
   EXPECT_EQ(got.status, 0) << got.err;
   EXPECT_EQ(got.out, want.out);
-  EXPECT_EQ(tree(options.path()), tree(dialogue.path()));
+  EXPECT_EQ(file_tree(options.path()), file_tree(dialogue.path()));
 }
 
 // ---------------------------------------------------------------------------
@@ -203,7 +182,7 @@ TEST(EventUsage, ErrorsTouchNoFile) {
     write_station(dir.path() / "event", "a", 16, 1);
     write_station(dir.path() / "event", "b", 16, 2);
     dir.write("job.answers", source_file("examples/velocity.answers"));
-    const auto before = tree(dir.path());
+    const auto before = file_tree(dir.path());
     const auto entries = std::distance(fs::recursive_directory_iterator(dir.path()),
                                        fs::recursive_directory_iterator());
     const Outcome o = run_smproc(dir.path(), "", a);
@@ -217,7 +196,7 @@ TEST(EventUsage, ErrorsTouchNoFile) {
                             fs::recursive_directory_iterator()),
               entries)
         << what;
-    EXPECT_EQ(tree(dir.path()), before) << what;
+    EXPECT_EQ(file_tree(dir.path()), before) << what;
   }
 }
 
@@ -247,12 +226,12 @@ TEST(EventUsage, NothingToRunTouchesNoFile) {
     write_station(dir.path() / "event", "a", 16, 1);
     write_station(dir.path() / "other", "a", 16, 1, {}, {".NS", ".EW", ".UD"});
     fs::create_directories(dir.path() / "empty");
-    const auto before = tree(dir.path());
+    const auto before = file_tree(dir.path());
     const Outcome o = run_smproc(dir.path(), "", c.args);
     EXPECT_EQ(o.status, 2) << c.args[0];
     EXPECT_EQ(o.out, "");
     EXPECT_EQ(o.err, c.err);
-    EXPECT_EQ(tree(dir.path()), before) << c.args[0];
+    EXPECT_EQ(file_tree(dir.path()), before) << c.args[0];
     EXPECT_FALSE(fs::exists(dir.path() / "out"));
   }
 }
@@ -315,7 +294,7 @@ TEST(EventStations, WholeFolderIntoStationFoldersWithASummary) {
   EXPECT_EQ(lines_of(o.err).size(), 4u) << o.err;
 
   // Layout: a folder per station, the nested station not processed.
-  auto files = tree(dir.path() / "out");
+  auto files = file_tree(dir.path() / "out");
   std::vector<std::string> names;
   for (const auto& [name, content] : files) names.push_back(name);
   EXPECT_EQ(names,
@@ -430,7 +409,7 @@ TEST(EventDialogue, UpperCaseEndingsAndOutputFolder) {
       run_smproc(moved.path(), script, {"-o", "a/b", (upper.path() / "st").string()});
   EXPECT_EQ(got.status, 0) << got.err;
   EXPECT_EQ(got.out, want.out);
-  EXPECT_EQ(tree(moved.path()),
+  EXPECT_EQ(file_tree(moved.path()),
             (std::map<std::string, std::string>{{"a/b/amp3.csv", lower.read("amp3.csv")},
                                                 {"a/b/v.csv", lower.read("v.csv")}}));
   // -h is --help.
@@ -495,7 +474,7 @@ TEST(EventInterrupt, RunningStationFinishesOthersAreNotRun) {
     for (int k = 1; k <= 5; ++k) write_station(event, "A0" + std::to_string(k), 3000, k);
     // A03's UD record is a FIFO: A03 waits on it until the test writes it.
     const fs::path fifo = event / "A03.ud";
-    const std::string ud = slurp(fifo);
+    const std::string ud = read_file(fifo);
     fs::remove(fifo);
     ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
 
@@ -506,12 +485,12 @@ TEST(EventInterrupt, RunningStationFinishesOthersAreNotRun) {
       kill(child.pid, c.signal);
       if (k == 0 && c.signals_sent > 1) {
         ASSERT_TRUE(eventually(
-            [&] { return slurp(io.path() / "err").find("interrupted") != std::string::npos; }));
+            [&] { return read_file(io.path() / "err").find("interrupted") != std::string::npos; }));
       }
     }
     if (c.status >= 0) {
-      ASSERT_TRUE(eventually([&] { return slurp(io.path() / "err") == c.told; }))
-          << slurp(io.path() / "err");
+      ASSERT_TRUE(eventually([&] { return read_file(io.path() / "err") == c.told; }))
+          << read_file(io.path() / "err");
     }
     int wstatus = 0;
     if (c.status < 0) {
@@ -529,7 +508,7 @@ TEST(EventInterrupt, RunningStationFinishesOthersAreNotRun) {
     ASSERT_TRUE(WIFEXITED(wstatus));
     EXPECT_EQ(WEXITSTATUS(wstatus), c.status);
 
-    const auto rows = lines_of(slurp(dir.path() / "out" / "summary.csv"));
+    const auto rows = lines_of(read_file(dir.path() / "out" / "summary.csv"));
     ASSERT_EQ(rows.size(), 6u);
     for (int k = 1; k <= 3; ++k)
       EXPECT_EQ(rows[static_cast<std::size_t>(k)].rfind("A0" + std::to_string(k) + ",ok,", 0), 0u);
@@ -546,11 +525,11 @@ TEST(EventInterrupt, RunningStationFinishesOthersAreNotRun) {
       const Outcome want = run_smproc(alone.path(), "0\n0\n0\n0\n0\nwave.csv\n\n",
                                       {stem + ".ns", stem + ".ew", ud_file});
       ASSERT_EQ(want.status, 0);
-      EXPECT_EQ(slurp(dir.path() / "out" / s / "wave.csv"), alone.read("wave.csv")) << s;
-      EXPECT_EQ(slurp(dir.path() / "out" / s / "amp3.csv"), alone.read("amp3.csv")) << s;
-      EXPECT_EQ(slurp(dir.path() / "out" / s / "console.txt"), want.out) << s;
+      EXPECT_EQ(read_file(dir.path() / "out" / s / "wave.csv"), alone.read("wave.csv")) << s;
+      EXPECT_EQ(read_file(dir.path() / "out" / s / "amp3.csv"), alone.read("amp3.csv")) << s;
+      EXPECT_EQ(read_file(dir.path() / "out" / s / "console.txt"), want.out) << s;
     }
-    const auto table = lines_of(slurp(io.path() / "out"));
+    const auto table = lines_of(read_file(io.path() / "out"));
     ASSERT_EQ(table.size(), 6u);
     EXPECT_EQ(table[5].substr(table[5].size() - 9), "  not run");
   }

@@ -20,27 +20,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::TempDir;
-
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Every file below a folder, by its relative name.
-std::map<std::string, std::string> tree(const fs::path& root) {
-  std::map<std::string, std::string> files;
-  for (const auto& e : fs::recursive_directory_iterator(root)) {
-    if (e.is_regular_file()) files[fs::relative(e.path(), root).string()] = slurp(e.path());
-  }
-  return files;
-}
-
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream s(text);
-  for (std::string l; std::getline(s, l);) out.push_back(l);
-  return out;
-}
+using testing::file_tree;
+using testing::lines_of;
+using testing::read_file;
 
 // Stations of different lengths and facts; "E03" has a UD record cut inside
 // its header, "W05" states 50 Hz.
@@ -83,8 +65,8 @@ Batch run(const std::vector<Station>& stations, const fs::path& out, int jobs, i
   Batch b;
   b.rows = run_batch(stations, setup, stop);
   ::close(fd);
-  b.err = slurp(err_file);
-  if (fs::exists(out)) b.files = tree(out);
+  b.err = read_file(err_file);
+  if (fs::exists(out)) b.files = file_tree(out);
   return b;
 }
 

@@ -44,11 +44,6 @@ struct Result {
   bool operator==(const Result&) const = default;
 };
 
-std::string slurp(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // Records in `records`, outputs in `out`.
 Result run_job(const Job& job, int seed, const std::filesystem::path& records,
                const std::filesystem::path& out) {
@@ -67,7 +62,7 @@ Result run_job(const Job& job, int seed, const std::filesystem::path& records,
   r.status = o.status;
   r.report = o.report;
   for (const auto& e : std::filesystem::directory_iterator(out))
-    r.files[e.path().filename().string()] = slurp(e.path());
+    r.files[e.path().filename().string()] = testing::read_file(e.path());
   return r;
 }
 
@@ -119,8 +114,8 @@ TEST(ConcurrentRunsTest, CallMatchesProgram) {
                                       (dir.path() / "r.ud").string()});
   EXPECT_EQ(program.status, call.status);
   EXPECT_EQ(program.out, call.console);
-  EXPECT_EQ(slurp(dir.path() / "program" / "vel.csv"), call.files["vel.csv"]);
-  EXPECT_EQ(slurp(dir.path() / "program" / "amp3.csv"), call.files["amp3.csv"]);
+  EXPECT_EQ(testing::read_file(dir.path() / "program" / "vel.csv"), call.files["vel.csv"]);
+  EXPECT_EQ(testing::read_file(dir.path() / "program" / "amp3.csv"), call.files["amp3.csv"]);
 }
 
 }  // namespace

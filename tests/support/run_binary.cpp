@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 
@@ -36,6 +37,26 @@ std::string TempDir::read(const std::string& name) const {
   std::ostringstream s;
   s << f.rdbuf();
   return s.str();
+}
+
+std::string read_file(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::map<std::string, std::string> file_tree(const fs::path& root) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : fs::recursive_directory_iterator(root)) {
+    if (e.is_regular_file()) files[fs::relative(e.path(), root).string()] = read_file(e.path());
+  }
+  return files;
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> out;
+  std::istringstream s(text);
+  for (std::string l; std::getline(s, l);) out.push_back(l);
+  return out;
 }
 
 bool TempDir::exists(const std::string& name) const { return fs::exists(path_ / name); }

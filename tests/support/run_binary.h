@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,15 @@ Outcome run_program(const std::string& program, const std::filesystem::path& dir
 Outcome run_program(const std::string& program, const std::filesystem::path& dir,
                     const std::string& input, const std::vector<std::string>& args,
                     const Start& start);
+
+// The whole content of a file ("" when it cannot be read).
+std::string read_file(const std::filesystem::path& p);
+
+// Every regular file below a folder, by its name relative to it.
+std::map<std::string, std::string> file_tree(const std::filesystem::path& root);
+
+// The lines of a text, without their line ends.
+std::vector<std::string> lines_of(const std::string& text);
 
 // The content of a file below the source tree, e.g. "examples/velocity.answers".
 std::string source_file(const std::string& relative);

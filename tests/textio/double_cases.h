@@ -3,7 +3,10 @@
 // seeded, so a failure repeats.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <bit>
+#include <cstdio>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -97,6 +100,29 @@ inline std::string random_digits(std::mt19937_64& gen, int count) {
   for (int i = 0; i < count; ++i) s.push_back(static_cast<char>('0' + gen() % 10));
   if (!s.empty() && s[0] == '0') s[0] = '1';
   return s;
+}
+
+// The bits of a value, for a failure message.
+inline std::string hex(double v) {
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%a", v);
+  return buf;
+}
+
+// Every value rendered by the fast and the exact field of one kind ('F' or
+// 'E') gives the same text; the first few differences are shown.
+template <typename Fast, typename Exact>
+void expect_same_fields(char kind, Fast fast_field, Exact exact_field,
+                        const std::vector<double>& values, int w, int d) {
+  int differ = 0;
+  for (double v : values) {
+    const std::string fast = fast_field(v, w, d);
+    const std::string exact = exact_field(v, w, d);
+    if (fast != exact && ++differ <= 5)
+      ADD_FAILURE() << kind << w << "." << d << " of " << hex(v) << ": \"" << fast
+                    << "\" instead of \"" << exact << "\"";
+  }
+  EXPECT_EQ(differ, 0) << kind << w << "." << d << " over " << values.size() << " values";
 }
 
 }  // namespace smproc::testing

@@ -17,22 +17,8 @@ namespace {
 
 using namespace smproc::testing;
 
-std::string hex(double v) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%a", v);
-  return buf;
-}
-
 void expect_same_fields(const std::vector<double>& values, int w, int d) {
-  int differ = 0;
-  for (double v : values) {
-    const std::string fast = exponent_field(v, w, d);
-    const std::string exact = exact_exponent_field(v, w, d);
-    if (fast != exact && ++differ <= 5)
-      ADD_FAILURE() << "E" << w << "." << d << " of " << hex(v) << ": \"" << fast
-                    << "\" instead of \"" << exact << "\"";
-  }
-  EXPECT_EQ(differ, 0) << "E" << w << "." << d << " over " << values.size() << " values";
+  smproc::testing::expect_same_fields('E', exponent_field, exact_exponent_field, values, w, d);
 }
 
 // Values at and around the rounding boundaries of d significant digits:

@@ -17,22 +17,8 @@ namespace {
 
 using namespace smproc::testing;
 
-std::string hex(double v) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%a", v);
-  return buf;
-}
-
 void expect_same_fields(const std::vector<double>& values, int w, int d) {
-  int differ = 0;
-  for (double v : values) {
-    const std::string fast = fixed_field(v, w, d);
-    const std::string exact = exact_fixed_field(v, w, d);
-    if (fast != exact && ++differ <= 5)
-      ADD_FAILURE() << "F" << w << "." << d << " of " << hex(v) << ": \"" << fast
-                    << "\" instead of \"" << exact << "\"";
-  }
-  EXPECT_EQ(differ, 0) << "F" << w << "." << d << " over " << values.size() << " values";
+  smproc::testing::expect_same_fields('F', fixed_field, exact_fixed_field, values, w, d);
 }
 
 // Values at and around the rounding boundaries of d decimals and of the
