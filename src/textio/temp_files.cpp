@@ -1,7 +1,10 @@
 #include "textio/temp_files.h"
 
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <sys/random.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -53,6 +56,23 @@ int create_temporary(const std::string& target, std::string& path) {
   return -1;
 }
 
+bool rename_over(const std::string& path, const std::string& target) {
+  // Renaming over an existing file makes ext4 write the new file's data out
+  // there and then, some milliseconds for our outputs. Swapping the two names
+  // is as atomic and leaves the writing to the system's own time; the old
+  // file, now under the temporary name, is then removed.
+  struct stat st;
+  if (::lstat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+      ::syscall(SYS_renameat2, AT_FDCWD, path.c_str(), AT_FDCWD, target.c_str(),
+                RENAME_EXCHANGE) == 0) {
+    if (::unlink(path.c_str()) == 0) return true;
+    // Something other than a file came to stand at the target meanwhile:
+    // swap back and let the plain rename decide.
+    ::syscall(SYS_renameat2, AT_FDCWD, path.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE);
+  }
+  return ::rename(path.c_str(), target.c_str()) == 0;
+}
+
 int TempFiles::create(const std::string& target, std::string& path) {
   std::lock_guard<std::mutex> lock(mutex_);
   paths_.reserve(paths_.size() + 1);  // listing it cannot fail once it exists
@@ -63,7 +83,7 @@ int TempFiles::create(const std::string& target, std::string& path) {
 
 bool TempFiles::commit(const std::string& path, const std::string& target) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (::rename(path.c_str(), target.c_str()) != 0) return false;
+  if (!rename_over(path, target)) return false;
   forget(paths_, path);
   return true;
 }

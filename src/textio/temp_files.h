@@ -43,4 +43,8 @@ class TempFiles {
 // The same operations for a file that no registry lists.
 int create_temporary(const std::string& target, std::string& path);
 
+// Gives the file at `path` the name `target`, atomically: a reader sees the
+// old file or the new one, never neither. False with errno set when it fails.
+bool rename_over(const std::string& path, const std::string& target);
+
 }  // namespace smproc::textio

@@ -154,7 +154,7 @@ bool Output::put_in_place() noexcept {
   const Replacement r = std::move(*replacement_);
   replacement_.reset();
   bool done = r.registry ? r.registry->commit(r.temporary, r.target)
-                         : ::rename(r.temporary.c_str(), r.target.c_str()) == 0;
+                         : rename_over(r.temporary, r.target);
   if (!done) {
     // The file it was to replace stays as it was.
     int err = errno;

@@ -50,5 +50,44 @@ TEST(TempFilesTest, HiddenUniqueFilesBesideTheTargetUntilCommittedOrDiscarded) {
   EXPECT_TRUE(temporaries.listed().empty());
 }
 
+// The new file takes the name whatever stands there; what cannot be replaced
+// by a file (a folder) stays, and so does the new file, under its own name.
+TEST(TempFilesTest, RenameOverReplacesFilesAndLeavesNothingBehind) {
+  struct Case {
+    const char* what;
+    const char* before;  // the target's content, nullptr: none; "/": a folder
+    bool replaced;
+  };
+  for (const Case& c : {Case{"an older file", "old and longer\n", true},
+                        Case{"no file", nullptr, true},
+                        Case{"an empty file", "", true},
+                        Case{"a folder", "/", false}}) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const std::string target = (dir.path() / "vel.csv").string();
+    if (c.before && std::string(c.before) == "/") {
+      fs::create_directory(target);
+      dir.write("vel.csv/inside", "kept");
+    } else if (c.before) {
+      dir.write("vel.csv", c.before);
+    }
+    std::string temporary;
+    const int fd = create_temporary(target, temporary);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "new\n", 4), 4);
+    close(fd);
+    const bool done = rename_over(temporary, target);
+    EXPECT_EQ(done, c.replaced);
+    if (c.replaced) {
+      EXPECT_EQ(dir.read("vel.csv"), "new\n");
+      EXPECT_FALSE(fs::exists(temporary));
+      EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+    } else {
+      EXPECT_EQ(dir.read("vel.csv/inside"), "kept");
+      EXPECT_TRUE(fs::exists(temporary));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace smproc::textio
