@@ -16,6 +16,12 @@ void conjugate_mirror(Spectrum& fx, int nf) {
   }
 }
 
+// The grid's twiddle factors, or new ones for a grid set up by hand.
+std::shared_ptr<const FftPlan> plan_of(const Grid& g) {
+  if (g.plan && g.plan->length() == g.nf) return g.plan;
+  return std::make_shared<const FftPlan>(g.nf);
+}
+
 }  // namespace
 
 bool choose_length(int nt, int& nf, int& if1) {
@@ -31,64 +37,64 @@ bool choose_length(int nt, int& nf, int& if1) {
   return false;
 }
 
-bool forward_half(textio::Console& con, PerComponent<const Series*> xr, int nt, double dt,
-                  PerComponent<Spectrum*> fx, Grid& g) {
-  if (!choose_length(nt, g.nf, g.if1)) {
+bool choose_grid(textio::Console& con, int nt, double dt, Grid& g) {
+  Grid chosen;
+  if (!choose_length(nt, chosen.nf, chosen.if1)) {
     textio::list_write(con.out, {" NT>2**15 !!!!!"});
     return false;
   }
+  // nf is a power of two, so dur is exact.
+  chosen.dur = static_cast<double>(chosen.nf) * dt;
+  chosen.dom = twopi / chosen.dur;
+  chosen.nom = chosen.nf / 2 + 1;
+  // One grid step beyond the Nyquist bin; echoed only.
+  chosen.eom = static_cast<double>(chosen.nom) * chosen.dom;
+  // One table of twiddle factors serves the run's six transforms.
+  chosen.plan = std::make_shared<const FftPlan>(chosen.nf);
+  g = std::move(chosen);
+
   textio::list_write(con.out, {});
   textio::list_write(con.out, {" IF1,NF=", g.if1, g.nf});
-
-  for (int c = 0; c < 3; ++c) {
-    // Samples as real parts (a shorter record's missing positions as zeros),
-    // then zeros up to the transform length.
-    Spectrum& f = *fx[c];
-    f.restart(g.nf);
-    for (int i = 1; i <= nt; ++i) f.append({xr[c]->get(i), 0.0});
-    for (int i = nt + 1; i <= g.nf; ++i) f.append({});
-  }
-
-  // One table of twiddle factors serves the three transforms.
-  const FftPlan plan(g.nf);
-  for (Spectrum* f : fx) plan.transform(f->data(), -1);
-
-  // nf is a power of two, so dur is exact.
-  g.dur = static_cast<double>(g.nf) * dt;
-  for (Spectrum* f : fx) {
-    for (int i = 1; i <= g.nf; ++i) {
-      (*f)(i).re = (*f)(i).re * dt;
-      (*f)(i).im = (*f)(i).im * dt;
-    }
-  }
-
-  g.dom = twopi / g.dur;
-  g.nom = g.nf / 2 + 1;
-  // One grid step beyond the Nyquist bin; echoed only.
-  g.eom = static_cast<double>(g.nom) * g.dom;
-
   textio::list_write(con.out, {});
   textio::list_write(con.out, {" DUR,DOM,NOM,EOM=", g.dur, g.dom, g.nom, g.eom});
   textio::list_write(con.out, {" Highest Frequency (hz)=", g.eom / twopi});
   return true;
 }
 
-void inverse_half(const Grid& g, PerComponent<Spectrum*> fx, PerComponent<Series*> xr) {
-  // Bins 1 and nom stay as the edits left them, imaginary parts included.
-  for (Spectrum* f : fx) conjugate_mirror(*f, g.nf);
-  const FftPlan plan(g.nf);
-  for (Spectrum* f : fx) plan.transform(f->data(), +1);
+void forward_transform(const Grid& g, const Series& xr, int nt, double dt, Spectrum& f) {
+  // Samples as real parts (a shorter record's missing positions as zeros),
+  // then zeros up to the transform length.
+  f.restart(g.nf);
+  for (int i = 1; i <= nt; ++i) f.append({xr.get(i), 0.0});
+  for (int i = nt + 1; i <= g.nf; ++i) f.append({});
+  plan_of(g)->transform(f.data(), -1);
+  for (int i = 1; i <= g.nf; ++i) {
+    f(i).re = f(i).re * dt;
+    f(i).im = f(i).im * dt;
+  }
+}
 
+void inverse_transform(const Grid& g, Spectrum& f, Series& x) {
+  // Bins 1 and nom stay as the edits left them, imaginary parts included.
+  conjugate_mirror(f, g.nf);
+  plan_of(g)->transform(f.data(), +1);
   // A division by dur, not a product with its reciprocal: the two round
   // differently. Positions past nf keep what the record left there.
-  for (int c = 0; c < 3; ++c) {
-    const Spectrum& f = *fx[c];
-    Series& x = *xr[c];
-    const int held = x.size() < g.nf ? x.size() : g.nf;
-    for (int i = 1; i <= held; ++i) x(i) = f(i).re / g.dur;
-    x.reserve(g.nf);
-    for (int i = held + 1; i <= g.nf; ++i) x.append(f(i).re / g.dur);
-  }
+  const int held = x.size() < g.nf ? x.size() : g.nf;
+  for (int i = 1; i <= held; ++i) x(i) = f(i).re / g.dur;
+  x.reserve(g.nf);
+  for (int i = held + 1; i <= g.nf; ++i) x.append(f(i).re / g.dur);
+}
+
+bool forward_half(textio::Console& con, PerComponent<const Series*> xr, int nt, double dt,
+                  PerComponent<Spectrum*> fx, Grid& g) {
+  if (!choose_grid(con, nt, dt, g)) return false;
+  for (int c = 0; c < 3; ++c) forward_transform(g, *xr[c], nt, dt, *fx[c]);
+  return true;
+}
+
+void inverse_half(const Grid& g, PerComponent<Spectrum*> fx, PerComponent<Series*> xr) {
+  for (int c = 0; c < 3; ++c) inverse_transform(g, *fx[c], *xr[c]);
 }
 
 }  // namespace smproc

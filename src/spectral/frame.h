@@ -1,7 +1,10 @@
 // The spectral frame: into the frequency domain and back.
 #pragma once
 
+#include <memory>
+
 #include "records/series.h"
+#include "spectral/fft.h"
 #include "spectral/spectrum.h"
 #include "textio/console.h"
 
@@ -15,22 +18,33 @@ struct Grid {
   double dom = 0.0;  // angular-frequency step between bins, rad/s
   int nom = 0;       // bins from zero frequency to Nyquist, both included
   double eom = 0.0;  // nom * dom, echoed only
+  // The twiddle factors of nf, computed once for the run's six transforms.
+  std::shared_ptr<const FftPlan> plan;
 };
 
 // Chooses nf and if1 for nt (least power of two >= 4 not below nt); returns
 // false when nt exceeds 32768.
 bool choose_length(int nt, int& nf, int& if1);
 
-// Forward half: chooses the grid for nt and dt, loads samples 1..nt of
-// xr into fx zero-padded to nf bins, transforms them, scales them by dt and
-// echoes the grid. Returns false after the " NT>2**15 !!!!!" line when nt is
-// above 32768, with fx and grid untouched.
+// Chooses the grid for nt and dt, with the twiddle factors of nf, and echoes
+// it. Returns false after the " NT>2**15 !!!!!" line when nt is above 32768,
+// with the grid untouched.
+bool choose_grid(textio::Console& con, int nt, double dt, Grid& grid);
+
+// One component into the frequency domain: samples 1..nt of xr as the real
+// parts of fx, zero-padded to nf bins, transformed and scaled by dt.
+void forward_transform(const Grid& grid, const Series& xr, int nt, double dt, Spectrum& fx);
+
+// One component back: completes fx by conjugate symmetry from bins 1..nom,
+// transforms it back and puts the real parts divided by dur into samples
+// 1..nf of xr.
+void inverse_transform(const Grid& grid, Spectrum& fx, Series& xr);
+
+// The three components at once: choose_grid, then forward_transform of each.
 bool forward_half(textio::Console& con, PerComponent<const Series*> xr, int nt, double dt,
                   PerComponent<Spectrum*> fx, Grid& grid);
 
-// Inverse half: completes fx by conjugate symmetry from bins 1..nom,
-// transforms it back and puts the real parts divided by dur into samples
-// 1..nf of xr.
+// inverse_transform of each of the three components.
 void inverse_half(const Grid& grid, PerComponent<Spectrum*> fx, PerComponent<Series*> xr);
 
 }  // namespace smproc
