@@ -23,8 +23,23 @@ double modulus(Bin b) {
   return big * std::sqrt(1.0 + r * r);
 }
 
+std::vector<double> amplitudes(const Spectrum& fx, int nom) {
+  std::vector<double> a;
+  if (nom >= 2) a.reserve(static_cast<std::size_t>(nom - 1));
+  for (int i = 2; i <= nom; ++i) a.push_back(modulus(fx(i)));
+  return a;
+}
+
 void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
                         PerComponent<const Spectrum*> fx, int nom, double dom,
+                        bool full_precision) {
+  const PerComponent<std::vector<double>> a = {amplitudes(*fx[0], nom), amplitudes(*fx[1], nom),
+                                               amplitudes(*fx[2], nom)};
+  spectrum_file_step(con, place, {&a[0], &a[1], &a[2]}, nom, dom, full_precision);
+}
+
+void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
+                        PerComponent<const std::vector<double>*> a, int nom, double dom,
                         bool full_precision) {
   const textio::Format row("(F8.4,6(',',E12.4))");
 
@@ -36,7 +51,8 @@ void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
   // Bins 2..nom: zero frequency is left out, the Nyquist bin is the last row.
   for (int i = 2; i <= nom; ++i) {
     const double f = (static_cast<double>(i - 1) * dom) / 6.283185307;
-    const auto values = {f, modulus((*fx[0])(i)), modulus((*fx[1])(i)), modulus((*fx[2])(i))};
+    const auto k = static_cast<std::size_t>(i - 2);
+    const auto values = {f, (*a[0])[k], (*a[1])[k], (*a[2])[k]};
     if (full_precision)
       write_full_precision_row(file, values);
     else

@@ -1,6 +1,8 @@
 // The Fourier amplitude spectra, written to "amp3.csv".
 #pragma once
 
+#include <vector>
+
 #include "records/series.h"
 #include "spectral/spectrum.h"
 #include "textio/console.h"
@@ -17,6 +19,14 @@ double modulus(Bin b);
 // each number as the shortest text that reads back to it.
 void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
                         PerComponent<const Spectrum*> fx, int nom, double dom,
+                        bool full_precision = false);
+
+// The moduli of bins 2..nom of fx, in order: what amp3.csv writes of it.
+std::vector<double> amplitudes(const Spectrum& fx, int nom);
+
+// The same file from the three components' amplitudes (bins 2..nom each).
+void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
+                        PerComponent<const std::vector<double>*> amplitudes, int nom, double dom,
                         bool full_precision = false);
 
 }  // namespace smproc

@@ -116,15 +116,11 @@ std::string cause(const State& s, int c, const char* stage) {
   return std::string("the ") + component_names[c] + " component's values overflow " + stage;
 }
 
-// Ends the run before a file would receive a value that is not finite.
-void check_spectra(const State& s) {
-  for (int c = 0; c < 3; ++c) {
-    const Spectrum& f = s.components[c].spectrum;
-    for (int i = 2; i <= s.grid.nom; ++i) {
-      if (!std::isfinite(modulus(f(i))))
-        throw Stop{"smproc: amp3.csv not written: " + cause(s, c, "in the frequency domain") +
-                   "\n"};
-    }
+// Ends the run before amp3.csv would receive a value that is not finite.
+void check_amplitudes(const State& s, int c) {
+  for (double a : s.components[c].amplitudes) {
+    if (!std::isfinite(a))
+      throw Stop{"smproc: amp3.csv not written: " + cause(s, c, "in the frequency domain") + "\n"};
   }
 }
 
@@ -191,21 +187,29 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
   check_records(s, warnings, options.rate_from_header);
   // 3. Polarity.
   polarity_step(con, s.calibrated(), s.nt, a.polarity);
-  // 4. Into the frequency domain; a record too long for the transform ends the run.
-  if (!forward_half(con, std::as_const(s).calibrated(), s.nt, s.dt, s.spectra(), s.grid)) {
+  // 4. The frequency grid; a record too long for the transform ends the run.
+  if (!choose_grid(con, s.nt, s.dt, s.grid)) {
     throw Stop{"smproc: " + names.ud + " holds " + std::to_string(s.nt) +
                " samples; at most 32768 can be transformed, so no file was written\n"};
   }
-  // 5-7. Band-pass, integration or differentiation, spectrum file.
-  bandpass_step(con, warnings, a.bandpass, a.bandpass_corners, s.grid.nom, s.grid.dom,
-                s.spectra());
-  integration_step(con, a.operation, s.grid.nom, s.grid.dom, s.spectra());
-  check_spectra(s);
-  spectrum_file_step(con, kept, std::as_const(s).spectra(), s.grid.nom, s.grid.dom,
-                     options.full_precision);
-  // 8-9. Back to the time domain. The output series are the back-transformed
-  // ones themselves until a window is cut from them: no copy.
-  inverse_half(s.grid, s.spectra(), s.calibrated());
+  // 5-6. Band-pass and operator, asked for before any transform is made.
+  ask_bandpass(con, warnings, a.bandpass, a.bandpass_corners);
+  ask_operation(con, a.operation);
+  // 7-9. Each component through the frequency domain and back in one
+  // spectrum, keeping its amplitudes; the back-transformed series replace the
+  // calibrated ones and are the output series until a window is cut.
+  for (int c = 0; c < 3; ++c) {
+    Component& comp = s.components[c];
+    forward_transform(s.grid, comp.calibrated, s.nt, s.dt, s.spectrum);
+    Spectrum* const fx[] = {&s.spectrum};
+    if (a.bandpass == 1) apply_bandpass(a.bandpass_corners, s.grid.nom, s.grid.dom, fx);
+    apply_operator(a.operation, s.grid.nom, s.grid.dom, fx);
+    comp.amplitudes = amplitudes(s.spectrum, s.grid.nom);
+    // Before the inverse, which overwrites the samples the cause is read from.
+    check_amplitudes(s, c);
+    inverse_transform(s.grid, s.spectrum, comp.calibrated);
+  }
+  spectrum_file_step(con, kept, s.amplitudes(), s.grid.nom, s.grid.dom, options.full_precision);
   // 10-11. Window, decimation, waveform file.
   window_step(con, warnings, s.dt, std::as_const(s).calibrated(), s.outputs(), s.nt, a.window);
   check_waveforms(s);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "output/window.h"
 #include "records/polarity.h"
@@ -16,14 +17,16 @@ namespace smproc {
 // One component (NS, EW or UD) through the run. The short names are those of
 // the arithmetic: xr1..xr3 the calibrated series, fx1..fx3 the spectra,
 // x1..x3 the output series, my1..my3 the polarity answers.
+// The components pass through the frequency domain one after another, in one
+// spectrum; each keeps only the amplitudes that amp3.csv writes.
 struct Component {
   std::string file;   // the record file's name
   RecordRead record;  // what its record told: count, scale factors, header
   // xr: scaled, mean-free samples 1..nt; after the inverse transform, the
   // back-transformed samples 1..nf.
   Series calibrated;
-  // fx: bins 1..nf between the forward and the inverse transform.
-  Spectrum spectrum;
+  // |fx| of bins 2..nom, after the band-pass and the operator.
+  std::vector<double> amplitudes;
   // x: a window cut from calibrated; without a cut the waveform file writes
   // calibrated itself (samples 1..nt).
   Series output;
@@ -45,6 +48,8 @@ struct State {
   double dt = static_cast<double>(0.01f);
   int nt = 0;  // samples per component: the UD record's count, then the window's
   Grid grid;
+  // fx of the component in the frequency domain: bins 1..nf.
+  Spectrum spectrum;
   Answers answers;
   bool waveform_written = false;  // the waveform file was written in full
 
@@ -54,11 +59,8 @@ struct State {
   PerComponent<const Series*> calibrated() const {
     return {&components[0].calibrated, &components[1].calibrated, &components[2].calibrated};
   }
-  PerComponent<Spectrum*> spectra() {
-    return {&components[0].spectrum, &components[1].spectrum, &components[2].spectrum};
-  }
-  PerComponent<const Spectrum*> spectra() const {
-    return {&components[0].spectrum, &components[1].spectrum, &components[2].spectrum};
+  PerComponent<const std::vector<double>*> amplitudes() const {
+    return {&components[0].amplitudes, &components[1].amplitudes, &components[2].amplitudes};
   }
   PerComponent<Series*> outputs() {
     return {&components[0].output, &components[1].output, &components[2].output};

@@ -19,7 +19,7 @@ void scale(Bin& b, double aa) {
 
 }  // namespace
 
-void apply_bandpass(const Corners& c, int nom, double dom, PerComponent<Spectrum*> fx) {
+void apply_bandpass(const Corners& c, int nom, double dom, std::span<Spectrum* const> fx) {
   const double oml1 = c.fl1 * twopi;
   const double oml2 = c.fl2 * twopi;
   const double omh1 = c.fh1 * twopi;
@@ -48,8 +48,7 @@ void apply_bandpass(const Corners& c, int nom, double dom, PerComponent<Spectrum
   }
 }
 
-void bandpass_step(textio::Console& con, textio::Warnings& warnings, int& answer,
-                   Corners& corners, int nom, double dom, PerComponent<Spectrum*> fx) {
+void ask_bandpass(textio::Console& con, textio::Warnings& warnings, int& answer, Corners& corners) {
   textio::list_write(con.out, {});
   textio::list_write(con.out, {" Band Pass Filter? (YES=1)?? :"});
   textio::list_read(con.in, {&answer});
@@ -70,7 +69,12 @@ void bandpass_step(textio::Console& con, textio::Warnings& warnings, int& answer
                                  : "so the filter is not the trapezoid asked for");
     warnings.add(text);
   }
-  apply_bandpass(corners, nom, dom, fx);
+}
+
+void bandpass_step(textio::Console& con, textio::Warnings& warnings, int& answer,
+                   Corners& corners, int nom, double dom, PerComponent<Spectrum*> fx) {
+  ask_bandpass(con, warnings, answer, corners);
+  if (answer == 1) apply_bandpass(corners, nom, dom, fx);
 }
 
 }  // namespace smproc

@@ -1,6 +1,8 @@
 // The trapezoidal band-pass over bins 1..nom.
 #pragma once
 
+#include <span>
+
 #include "spectral/spectrum.h"
 #include "records/series.h"
 #include "textio/console.h"
@@ -14,11 +16,15 @@ struct Corners {
   double fl1 = 0.0, fl2 = 0.0, fh1 = 0.0, fh2 = 0.0;
 };
 
-// Applies the trapezoid to bins 1..nom of the three spectra, bin i lying at
+// Applies the trapezoid to bins 1..nom of the spectra, bin i lying at
 // (i - 1) * dom rad/s.
-void apply_bandpass(const Corners& corners, int nom, double dom, PerComponent<Spectrum*> fx);
+void apply_bandpass(const Corners& corners, int nom, double dom, std::span<Spectrum* const> fx);
 
-// Asks whether to filter (answer: nbd) and for the corners, then filters.
+// Asks whether to filter (answer: nbd) and for the corners; warns of corners
+// out of order.
+void ask_bandpass(textio::Console& con, textio::Warnings& warnings, int& answer, Corners& corners);
+
+// ask_bandpass, then filters the three spectra when the answer is 1.
 void bandpass_step(textio::Console& con, textio::Warnings& warnings, int& answer,
                    Corners& corners, int nom, double dom, PerComponent<Spectrum*> fx);
 

@@ -35,7 +35,7 @@ void differentiate(Bin& b, double omega) {
 }
 
 template <typename Op>
-void each_bin(int nom, double dom, PerComponent<Spectrum*> fx, Op op) {
+void each_bin(int nom, double dom, std::span<Spectrum* const> fx, Op op) {
   // Bin 1 (zero frequency) is never visited, so omega is never 0.
   for (int i = 2; i <= nom; ++i) {
     const double omega = static_cast<double>(i - 1) * dom;
@@ -45,7 +45,7 @@ void each_bin(int nom, double dom, PerComponent<Spectrum*> fx, Op op) {
 
 }  // namespace
 
-void apply_operator(int nit, int nom, double dom, PerComponent<Spectrum*> fx) {
+void apply_operator(int nit, int nom, double dom, std::span<Spectrum* const> fx) {
   if (nit == 1)
     each_bin(nom, dom, fx, integrate_once);
   else if (nit == 2)
@@ -54,8 +54,7 @@ void apply_operator(int nit, int nom, double dom, PerComponent<Spectrum*> fx) {
     each_bin(nom, dom, fx, differentiate);
 }
 
-void integration_step(textio::Console& con, int& nit, int nom, double dom,
-                      PerComponent<Spectrum*> fx) {
+void ask_operation(textio::Console& con, int& nit) {
   textio::list_write(con.out, {});
   textio::list_write(con.out, {" Integration/Differentiation:"});
   textio::list_write(con.out, {" NO Change         :                 (Enter=0)"});
@@ -63,6 +62,11 @@ void integration_step(textio::Console& con, int& nit, int nom, double dom,
   textio::list_write(con.out, {" Double Integration: Ex.) acc -> dis (Enter=2)"});
   textio::list_write(con.out, {" Differentiation:  : Ex.) Vel -> acc (Enter=3)"});
   textio::list_read(con.in, {&nit});
+}
+
+void integration_step(textio::Console& con, int& nit, int nom, double dom,
+                      PerComponent<Spectrum*> fx) {
+  ask_operation(con, nit);
   apply_operator(nit, nom, dom, fx);
 }
 

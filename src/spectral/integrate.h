@@ -1,6 +1,8 @@
 // Integration and differentiation in the frequency domain, bins 2..nom.
 #pragma once
 
+#include <span>
+
 #include "records/series.h"
 #include "spectral/spectrum.h"
 #include "textio/console.h"
@@ -9,10 +11,13 @@ namespace smproc {
 
 // Applies the operator chosen by nit (1 divide by i*omega, 2 divide by
 // -omega^2, 3 multiply by i*omega, anything else nothing) to bins 2..nom of
-// the three spectra, bin i lying at (i - 1) * dom rad/s.
-void apply_operator(int nit, int nom, double dom, PerComponent<Spectrum*> fx);
+// the spectra, bin i lying at (i - 1) * dom rad/s.
+void apply_operator(int nit, int nom, double dom, std::span<Spectrum* const> fx);
 
-// Shows the four choices, reads nit and applies the operator.
+// Shows the four choices and reads nit.
+void ask_operation(textio::Console& con, int& nit);
+
+// ask_operation, then applies the operator to the three spectra.
 void integration_step(textio::Console& con, int& nit, int nom, double dom,
                       PerComponent<Spectrum*> fx);
 

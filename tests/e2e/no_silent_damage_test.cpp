@@ -198,11 +198,25 @@ TEST(Warnings, OverLongRecordKeepsTheMeanOfWhatIsStored) {
   EXPECT_EQ(rows, 800);
 }
 
+// The record with sample i (from 1) written as `text`.
+std::string with_sample(std::string r, int i, const std::string& text) {
+  std::size_t at = r.find("Memo.\n") + 6;
+  for (int k = 1; k <= i; ++k) {
+    at = r.find_first_not_of(" \n", at);
+    const std::size_t end = r.find_first_of(" \n", at);
+    if (k == i) return r.replace(at, end - at, text);
+    at = end;
+  }
+  return r;
+}
+
 TEST(NonFinite, EndsTheRunBeforeAnyFileGetsIt) {
   struct Case {
     const char* what;
     std::string ns;
     std::string report;
+    std::string ew = record(800);
+    std::string ud = record(800);
   };
   Header zero_scale;
   zero_scale.scale = "Scale Factor      7845(gal)/0";
@@ -219,10 +233,17 @@ TEST(NonFinite, EndsTheRunBeforeAnyFileGetsIt) {
        "gives values that are not numbers\n"},
       {"huge sample", huge,
        "smproc: amp3.csv not written: r.ns holds a sample too large to scale (sample 1)\n"},
+      // The components before it have been through the transforms by then.
+      {"huge later sample of a later component", record(800),
+       "smproc: amp3.csv not written: r.ew holds a sample too large to scale (sample 13)\n",
+       with_sample(record(800), 13, "-1e306")},
+      {"huge UD sample", record(800),
+       "smproc: amp3.csv not written: r.ud holds a sample too large to scale (sample 800)\n",
+       record(800), with_sample(record(800), 800, "1e306")},
   };
   for (const Case& c : cases) {
     TempDir dir;
-    write_set(dir, c.ns, record(800), record(800));
+    write_set(dir, c.ns, c.ew, c.ud);
     dir.write("amp3.csv", "older\n");
     Outcome o = run_in(dir);
     EXPECT_EQ(o.status, 2) << c.what;
