@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "output/full_precision.h"
+#include "records/fresh_memory.h"
 #include "textio/files.h"
 #include "textio/format.h"
 #include "textio/text_output.h"
@@ -26,6 +27,7 @@ double modulus(Bin b) {
 std::vector<double> amplitudes(const Spectrum& fx, int nom) {
   std::vector<double> a;
   if (nom >= 2) a.reserve(static_cast<std::size_t>(nom - 1));
+  fault_in(a.data(), a.capacity() * sizeof(double));
   for (int i = 2; i <= nom; ++i) a.push_back(modulus(fx(i)));
   return a;
 }

@@ -1,8 +1,11 @@
 // A component's series of samples, and the three components of a record set.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <vector>
+
+#include "records/fresh_memory.h"
 
 namespace smproc {
 
@@ -27,7 +30,9 @@ class Series {
   int size() const { return static_cast<int>(v_.size()); }
   // Holds at least positions 1..n; new positions are zero.
   void extend_to(int n) {
-    if (n > size()) v_.resize(static_cast<std::size_t>(n));
+    if (n <= size()) return;
+    fault_in_through(n);
+    v_.resize(static_cast<std::size_t>(n));
   }
   // Sets position i, the next one after the held positions.
   void append(double v) { v_.push_back(v); }
@@ -36,7 +41,25 @@ class Series {
   void truncate(int n) { v_.resize(static_cast<std::size_t>(n)); }
 
  private:
+  // Positions brought in ahead of a series that grows within its reserved
+  // room, a stretch of this many at a time.
+  static constexpr std::size_t stretch = 8192;
+
+  void fault_in_through(int n) {
+    if (v_.data() != faulted_data_) {  // new room: what it holds is present
+      faulted_data_ = v_.data();
+      faulted_ = v_.size();
+    }
+    const auto want = static_cast<std::size_t>(n);
+    if (want <= faulted_ || want > v_.capacity()) return;
+    const std::size_t end = std::min(v_.capacity(), (want + stretch - 1) / stretch * stretch);
+    fault_in(v_.data() + faulted_, (end - faulted_) * sizeof(double));
+    faulted_ = end;
+  }
+
   std::vector<double> v_;
+  const double* faulted_data_ = nullptr;
+  std::size_t faulted_ = 0;  // positions of the room known present
 };
 
 }  // namespace smproc

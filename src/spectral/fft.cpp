@@ -5,6 +5,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "records/fresh_memory.h"
+
 #if defined(__SSE2__)
 // GCC 12 takes the AVX-512 headers' deliberately undefined start values for
 // uninitialised reads.
@@ -53,6 +55,7 @@ std::unique_ptr<double[]> last_stage_factors(int n) {
   const int half = n / 2;
   // Every entry is written below, so none is cleared first.
   auto t = std::make_unique_for_overwrite<double[]>(static_cast<std::size_t>(n));
+  fault_in(t.get(), sizeof(double) * static_cast<std::size_t>(n));
   for (int k = 0; k < half; ++k) {
     const double angle = static_cast<double>(k * -1) * pai / static_cast<double>(half);
     t[2 * k] = std::cos(angle);

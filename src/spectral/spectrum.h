@@ -3,6 +3,8 @@
 
 #include <vector>
 
+#include "records/fresh_memory.h"
+
 namespace smproc {
 
 // One complex frequency bin. Kept as two plain doubles so that every product
@@ -24,6 +26,7 @@ class Spectrum {
   void restart(int n) {
     v_.clear();
     v_.reserve(static_cast<std::size_t>(n));
+    fault_in(v_.data(), v_.capacity() * sizeof(Bin));
   }
   void append(Bin b) { v_.push_back(b); }
 
