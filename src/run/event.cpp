@@ -128,6 +128,7 @@ int run_single(RunSetup setup, int err_fd) {
   setup.on_warning = [err_fd](const std::string& w) {
     write_all(err_fd, "smproc: warning: " + w + "\n");
   };
+  setup.summarize = false;  // only a table of stations shows it
   const RunOutcome outcome = run_record_set(setup);
   if (!outcome.report.empty()) write_all(err_fd, outcome.report);
   return outcome.status;

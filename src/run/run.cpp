@@ -275,7 +275,7 @@ RunOutcome run_record_set(const RunSetup& setup) {
       outcome.status = 2;
       outcome.report = stop.report;
     }
-    outcome.summary = summarize(*state);
+    if (setup.summarize) outcome.summary = summarize(*state);
   } catch (const std::bad_alloc&) {
     outcome.status = 2;
     outcome.report = "smproc: out of memory\n";

@@ -56,6 +56,9 @@ struct RunSetup {
   // The output files write every number as the shortest text that reads back
   // to the same double, instead of in the fixed-width fields.
   bool full_precision = false;
+  // The outcome carries the run's summary (peaks over the waveform file's
+  // rows), which a table of many runs shows; a single run shows none.
+  bool summarize = true;
 };
 
 // The opt-in features as the steps take them; all off, a run is the dialogue
