@@ -198,6 +198,7 @@ class WholeRun {
     setup.answers.text = "0\n1\n0.1 0.2 20 25\n1\n0\n0\nvel.csv\n\n";
     setup.console.fd = null_;
     setup.out_dir = dir_;
+    setup.summarize = false;  // as the dialogue runs
     if (run_record_set(setup).status != 0) std::abort();
   }
 
