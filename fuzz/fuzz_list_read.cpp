@@ -2,7 +2,10 @@
 // input ends or a read fails. The first byte b picks the item list (b % 6).
 // When (b / 6) % 2 == 1 the bytes are also read from a descriptor that hands
 // them out in pieces of 1 + (b / 12) % 16 bytes, and both readings must give
-// the same values and the same end.
+// the same values and the same end. Every input is read once more with the
+// short way for lines of plain integers switched off, and again both ways
+// with lines limited to 1 + b / 4 characters: each pair must agree in values,
+// lines passed, words discarded and the failure report.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +24,7 @@ namespace {
 
 // Every value read, after each read, then how the reading ended.
 std::string read_all(Input& in, int kind) {
+  char buf[96];
   int i = 0;
   std::array<double, 8> d{};
   std::string text(40, '#');  // a null or a slash leaves it as it is
@@ -51,16 +55,18 @@ std::string read_all(Input& in, int kind) {
     while (list_read(in, items, eof_ends) == ReadResult::ok) {
       // A text value is always held blank-padded or cut to its length.
       if (text.size() != 40) fuzz::defect("text item not 40 characters");
-      char buf[32];
       log += std::to_string(i) + "|" + text + "|";
       for (double v : d)
         log.append(buf, static_cast<std::size_t>(std::snprintf(buf, sizeof buf, "%a ", v)));
-      log += '\n';
+      log.append(buf, static_cast<std::size_t>(std::snprintf(
+                          buf, sizeof buf, "%lld %zu %zu %d\n", in.lines_passed(),
+                          in.discarded_words(), in.lines_with_discarded_words(),
+                          in.ended_without_line_end() ? 1 : 0)));
     }
     log += "end of input";
   } catch (const Failure& f) {
     // The expected outcome of a bad answer.
-    log += f.context + ": " + f.reason;
+    log += f.context + ": " + f.reason + " " + f.detail;
   }
   return log;
 }
@@ -73,6 +79,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view bytes = fuzz::as_text(data + 1, size - 1);
   Input whole = Input::from_text(std::string(bytes), unit_console_in, std::nullopt);
   const std::string log = read_all(whole, kind);
+  Input exact = Input::from_text(std::string(bytes), unit_console_in, std::nullopt);
+  exact.short_integer_lines(false);
+  if (read_all(exact, kind) != log) fuzz::defect("the short way for lines reads otherwise");
+  Input limited = Input::from_text(std::string(bytes), unit_console_in, std::nullopt);
+  Input limited_exact = Input::from_text(std::string(bytes), unit_console_in, std::nullopt);
+  limited.limit_line(1 + data[0] / 4u);
+  limited_exact.limit_line(1 + data[0] / 4u);
+  limited_exact.short_integer_lines(false);
+  if (read_all(limited, kind) != read_all(limited_exact, kind))
+    fuzz::defect("the short way for lines reads otherwise under a line limit");
   if ((data[0] / 6) % 2 == 1 && bytes.size() <= fuzz::max_chunked) {
     Input pieces =
         fuzz::chunked_input(bytes, 1 + (data[0] / 12) % 16, unit_console_in, std::nullopt);

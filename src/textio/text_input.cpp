@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -22,6 +24,26 @@ namespace {
 constexpr std::size_t read_chunk = 1 << 16;
 // Exponents above this are refused, as are counts that do not fit.
 constexpr long max_exponent = 99999999;
+// The digits that lead the eight characters of w (the first one in the
+// lowest byte), as a count 0 to 8; for a count of 1 to 7 their value is
+// set. Each byte x-or '0' is 0 to 9 just for a digit; the top bit of a byte
+// marks anything else: 10 to 127 reach it by the addition (which carries
+// into no other byte), 128 and above have it. The digits moved to the top
+// bytes read as eight digits with leading zeros, which are joined in pairs,
+// fours and eight, each step's sums fitting their lanes.
+unsigned leading_digits(std::uint64_t w, std::uint64_t& value) {
+  constexpr std::uint64_t ones = 0x0101010101010101;
+  const std::uint64_t y = w ^ ('0' * ones);
+  const std::uint64_t other = (((y & (0x7F * ones)) + 0x76 * ones) | y) & (0x80 * ones);
+  const unsigned count = other ? static_cast<unsigned>(std::countr_zero(other)) / 8 : 8;
+  if (count == 0 || count == 8) return count;
+  std::uint64_t v = y << (64 - 8 * count);
+  v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FF;
+  v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFF;
+  value = (v * 10000 + (v >> 32)) & 0xFFFFFFFF;
+  return count;
+}
+
 // Significant digits kept of a number; the rest are counted. A correctly
 // rounded double is decided by its first 768 significant digits and whether
 // any digit after them is not zero.
@@ -417,6 +439,7 @@ Input::Input(Input&& o) noexcept
       format_(std::move(o.format_)),
       what_(std::move(o.what_)),
       max_line_(o.max_line_),
+      short_integer_lines_(o.short_integer_lines_),
       base_(o.base_),
       line_start_(o.line_start_),
       lines_(o.lines_) {
@@ -565,6 +588,91 @@ std::string Input::plain_words(const std::string& reason) const {
 
 // --- List read ---------------------------------------------------------------
 
+// The short way for the common line of a list read: items.size() (at most
+// short_line_items) plain integers, blanks and tabs between them, into
+// double items, the line and its line end already in the buffer. Returns
+// false and changes nothing for any other line, which then takes the
+// general way from the same place.
+//
+// Why it ends as the general way does: on such a line that way skips blanks,
+// reads each value up to the next blank, tab or line end (so no comma, slash,
+// star or quote is met) and stores it by parse_real's short way, which gives
+// the token's value by integer_token_value's rule (leading zeros dropped
+// change nothing, "-0" is -0), one item after another; then discard_line
+// passes the blanks and the line end, counting no words. Every character up
+// to the LF is in the buffer, so nothing is refilled, and the only check met
+// is the line length at the line end, made here first. It thus ends past the
+// line end with one more line passed and the current line starting there,
+// no counter or end flag changed, the values stored in item order, result
+// ok. begin_statement has run before, as for the general way.
+bool Input::read_integer_line(std::span<const ReadItem> items) {
+  constexpr std::size_t short_line_items = 16;
+  const std::size_t n = items.size();
+  if (!short_integer_lines_ || n > short_line_items) return false;
+  std::array<double*, short_line_items> out;
+  for (std::size_t k = 0; k < n; ++k) {
+    double* const* d = std::get_if<double*>(&items[k]);
+    if (!d) return false;
+    out[k] = *d;
+  }
+  const char* const data = buf_.data();
+  const char* p = data + pos_;
+  const auto* lf = static_cast<const char*>(std::memchr(p, '\n', len_ - pos_));
+  if (!lf) return false;
+  // The line's characters end where its CR or LF stands: every loop below
+  // stops there.
+  const char* stop = lf;
+  if (stop > p && stop[-1] == '\r') --stop;
+  if (max_line_ > 0 &&
+      base_ + (stop - data) - line_start_ > static_cast<long long>(max_line_))
+    return false;
+  // Eight characters from p on lie in the buffer while p is below this.
+  const char* const wide_limit = data + (len_ > 7 ? len_ - 7 : 0);
+  std::array<double, short_line_items> v;
+  std::size_t k = 0;
+  while (*p == ' ' || *p == '\t') ++p;
+  while (p != stop) {
+    if (k == n) return false;
+    // integer_token_value's rule, taken as the characters are passed: a
+    // sign, then 1 to 19 digits up to a blank, tab or the line end, their
+    // value at most 2^53 and negated exactly after a "-". Up to 7 digits
+    // are taken at once and meet the bounds by their count.
+    const bool minus = *p == '-';
+    if (minus || *p == '+') ++p;
+    std::uint64_t value = 0;
+    unsigned count = 8;  // eight digits or more, or too near the buffer's end
+    if constexpr (std::endian::native == std::endian::little) {
+      if (p < wide_limit) {
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        count = leading_digits(w, value);
+      }
+    }
+    if (count < 8) {
+      if (count == 0) return false;
+      p += count;
+    } else {
+      const char* const first = p;
+      for (unsigned d; (d = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9; ++p)
+        value = value * 10 + d;
+      const auto digits = static_cast<std::size_t>(p - first);
+      if (digits == 0 || digits > 19 || value > std::uint64_t{1} << 53) return false;
+    }
+    const double x = static_cast<double>(value);
+    v[k++] = minus ? -x : x;
+    if (p == stop) break;
+    if (*p != ' ' && *p != '\t') return false;
+    do ++p;
+    while (*p == ' ' || *p == '\t');
+  }
+  if (k != n) return false;
+  for (std::size_t i = 0; i < n; ++i) *out[i] = v[i];
+  pos_ = static_cast<std::size_t>(lf + 1 - data);
+  ++lines_;
+  line_start_ = base_ + static_cast<long long>(pos_);
+  return true;
+}
+
 ReadResult list_read(Input& in, std::span<const ReadItem> items, bool eof_ends) {
   in.begin_statement("list io");
   if (items.empty()) {
@@ -573,6 +681,7 @@ ReadResult list_read(Input& in, std::span<const ReadItem> items, bool eof_ends) 
     in.discard_line();
     return ReadResult::ok;
   }
+  if (in.read_integer_line(items)) return ReadResult::ok;
   auto end_of_input = [&](bool at_start) {
     if (eof_ends) return ReadResult::end_of_file;
     in.fail(at_start && in.ended_without_line_end() ? "read start" : "list in", "end of file");

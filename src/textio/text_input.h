@@ -16,6 +16,15 @@ namespace smproc::textio {
 
 class Output;
 
+// A text item of a fixed length, blank-padded.
+struct TextItem {
+  std::string* value;
+  std::size_t length;
+};
+using ReadItem = std::variant<int*, double*, TextItem>;
+
+enum class ReadResult { ok, end_of_file };
+
 // A connected input stream with a read-ahead buffer.
 class Input {
  public:
@@ -41,6 +50,10 @@ class Input {
   // A line longer than this many characters (line end not counted) fails
   // with "line too long" once that many have been passed; 0: no limit.
   void limit_line(std::size_t max) { max_line_ = max; }
+  // Whether a list read takes a line of plain integers the short way (the
+  // default). Off, every line takes the general way: for the tests and
+  // fuzzing, which hold the two to the same results.
+  void short_integer_lines(bool on) { short_integer_lines_ = on; }
 
   // The next character, line_end or end_of_file.
   int peek() {
@@ -72,6 +85,8 @@ class Input {
   [[noreturn]] void fail(std::string context, std::string reason) const;
 
  private:
+  friend ReadResult list_read(Input& in, std::span<const ReadItem> items, bool eof_ends);
+  bool read_integer_line(std::span<const ReadItem> items);
   int peek_slow();
   bool fill(std::size_t keep);
   void pass_line_end(std::size_t length);
@@ -91,19 +106,11 @@ class Input {
   std::string format_;
   std::string what_;
   std::size_t max_line_ = 0;
+  bool short_integer_lines_ = true;
   long long base_ = 0;        // position in the input of buf_[0]
   long long line_start_ = 0;  // position in the input where the current line began
   long long lines_ = 0;
 };
-
-// A text item of a fixed length, blank-padded.
-struct TextItem {
-  std::string* value;
-  std::size_t length;
-};
-using ReadItem = std::variant<int*, double*, TextItem>;
-
-enum class ReadResult { ok, end_of_file };
 
 // One list read. With eof_ends set, the end of the input while a value is
 // awaited (or while the rest of a line holding more than blanks is passed
