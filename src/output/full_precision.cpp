@@ -4,7 +4,7 @@
 
 namespace smproc {
 
-void write_full_precision_row(textio::Output& out, std::initializer_list<double> values) {
+void write_full_precision_row(textio::Output& out, std::span<const double> values) {
   out.begin_statement("full precision");
   for (double v : values) {
     // The longest shortest form of a double, "-2.2250738585072014e-308", fits.
@@ -14,6 +14,10 @@ void write_full_precision_row(textio::Output& out, std::initializer_list<double>
     out.put(',');
   }
   out.end_line();
+}
+
+void write_full_precision_row(textio::Output& out, std::initializer_list<double> values) {
+  write_full_precision_row(out, std::span<const double>(values.begin(), values.size()));
 }
 
 }  // namespace smproc

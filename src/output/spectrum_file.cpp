@@ -43,7 +43,7 @@ void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
 void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
                         PerComponent<const std::vector<double>*> a, int nom, double dom,
                         bool full_precision) {
-  const textio::Format row("(F8.4,6(',',E12.4))");
+  const textio::RowWriter row(textio::Format("(F8.4,6(',',E12.4))"), 4);
 
   textio::list_write(con.out, {});
   textio::list_write(con.out, {"Fourier Spectrum data are stored in \"amp3.csv\""});
@@ -54,11 +54,11 @@ void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
   for (int i = 2; i <= nom; ++i) {
     const double f = (static_cast<double>(i - 1) * dom) / 6.283185307;
     const auto k = static_cast<std::size_t>(i - 2);
-    const auto values = {f, (*a[0])[k], (*a[1])[k], (*a[2])[k]};
+    const double values[] = {f, (*a[0])[k], (*a[1])[k], (*a[2])[k]};
     if (full_precision)
       write_full_precision_row(file, values);
     else
-      textio::formatted_write(file, row, values);
+      row.write(file, values);
   }
   file.close();
 }

@@ -32,16 +32,17 @@ void waveform_file_step(textio::Console& con, textio::Warnings& warnings,
 
   textio::Output out = textio::open_for_writing(otfile, textio::unit_file, place, "waveform file");
   textio::list_write(out, {"time(s)", ",NS", ",EW", ",UD"});
-  const textio::Format row("(F8.3,4(',',F12.4))");
+  const textio::RowWriter row(textio::Format("(F8.3,4(',',F12.4))"), 4);
   const int rows = row_count(nt, stride);
   const int step = row_step(stride);
   for (int k = 0; k < rows; ++k) {
     int i = 1 + k * step;
-    const auto values = {static_cast<double>(i - 1) * dt, x[0]->get(i), x[1]->get(i), x[2]->get(i)};
+    const double values[] = {static_cast<double>(i - 1) * dt, x[0]->get(i), x[1]->get(i),
+                             x[2]->get(i)};
     if (full_precision)
       write_full_precision_row(out, values);
     else
-      textio::formatted_write(out, row, values);
+      row.write(out, values);
   }
   out.close();
 }

@@ -85,17 +85,27 @@ bool significant_digits(double v, int d, std::uint64_t& digits, int& exponent) {
 // the rest (d > 19, infinities, NaNs, the magnitudes it does not reach) takes
 // the general conversion.
 void append_exponent_field(std::string& dst, double v, int w, int d) {
-  if (d < 1 || d > 19 || !std::isfinite(v)) return append_exact_exponent_field(dst, v, w, d);
+  append_written(dst, w, [&](char* at) { write_exponent_field(at, v, w, d); });
+}
+
+void write_exponent_field(char* dst, double v, int w, int d) {
+  const auto exact = [&] {
+    put_appended(dst, w, [&](std::string& s) { append_exact_exponent_field(s, v, w, d); });
+  };
+  if (d < 1 || d > 19 || !std::isfinite(v)) return exact();
   std::uint64_t digits = 0;
   int k = -1;  // zero shows the exponent +00
-  if (v != 0 && !significant_digits(v, d, digits, k))
-    return append_exact_exponent_field(dst, v, w, d);
-  // From the right: the exponent of the 0.dddd form (E and two digits, or
-  // three digits after the sign), the digits, "0." and the sign.
-  FieldBuffer buf;
+  if (v != 0 && !significant_digits(v, d, digits, k)) return exact();
+  // Sign, "0.", d digits and the exponent of the 0.dddd form (E and two
+  // digits, or three digits after the sign): always this long.
+  const int len = (v < 0 ? 1 : 0) + 2 + d + 4;
+  if (len > w) {
+    std::memset(dst, '*', static_cast<std::size_t>(w));
+    return;
+  }
   const int x = k + 1;
   auto mag = static_cast<std::uint64_t>(x < 0 ? -x : x);
-  char* p = put_digits(buf.end(), mag, 2);
+  char* p = put_digits(dst + w, mag, 2);
   if (mag != 0) *--p = static_cast<char>('0' + mag);  // the hundreds
   *--p = x < 0 ? '-' : '+';
   if (mag == 0) *--p = 'E';
@@ -103,7 +113,7 @@ void append_exponent_field(std::string& dst, double v, int w, int d) {
   *--p = '.';
   *--p = '0';
   if (v < 0) *--p = '-';
-  put_field(dst, buf, p, w);
+  put_blanks(dst, static_cast<std::size_t>(p - dst));
 }
 
 void append_exact_exponent_field(std::string& dst, double v, int w, int d) {

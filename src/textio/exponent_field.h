@@ -11,6 +11,8 @@ namespace smproc::textio {
 // it does not fit. Exact integer arithmetic where that is proven to give the
 // general conversion's text, the general conversion elsewhere.
 void append_exponent_field(std::string& dst, double v, int w, int d);
+// The same field written into the w places at dst.
+void write_exponent_field(char* dst, double v, int w, int d);
 
 // The same field by the general conversion alone; the fast one must match
 // it byte for byte.

@@ -22,28 +22,52 @@ inline void pad_left(std::string& dst, std::string_view text, int w) {
   dst.append(text);
 }
 
-// The fast renderings build a field's text from the right end of a blanked
-// buffer, so that the whole right-aligned field is its last w bytes.
-inline constexpr std::size_t field_buffer_size = 64;
-struct FieldBuffer {
-  char bytes[field_buffer_size];
-  FieldBuffer() { std::memset(bytes, ' ', sizeof bytes); }
-  char* end() { return bytes + sizeof bytes; }
-};
-
-// Appends the text from `start` to the buffer's end right-aligned in w
-// places, or w asterisks when it is longer; only blanks precede `start`.
-inline void put_field(std::string& dst, FieldBuffer& buf, const char* start, int w) {
-  const auto width = static_cast<std::size_t>(w);
-  const auto len = static_cast<std::size_t>(buf.end() - start);
-  if (len > width) {
-    dst.append(width, '*');
-  } else if (width <= field_buffer_size) {
-    dst.append(buf.end() - width, width);
+// Copies n bytes as memcpy does, but without a call for the short texts of
+// fields and separators: two overlapping moves of a fixed size cover any n
+// from that size to twice it.
+inline void copy_short(char* dst, const char* src, std::size_t n) {
+  if (n >= 8 && n <= 16) {
+    std::memcpy(dst, src, 8);
+    std::memcpy(dst + n - 8, src + n - 8, 8);
+  } else if (n >= 4 && n < 8) {
+    std::memcpy(dst, src, 4);
+    std::memcpy(dst + n - 4, src + n - 4, 4);
+  } else if (n > 0 && n < 4) {
+    dst[0] = src[0];
+    dst[n / 2] = src[n / 2];
+    dst[n - 1] = src[n - 1];
   } else {
-    dst.append(width - len, ' ');
-    dst.append(start, len);
+    std::memcpy(dst, src, n);
   }
+}
+
+// The fast renderings write a field's text from the right end of its w
+// places straight into them, once they know it fits, and blank the places
+// before it; nothing is built elsewhere and copied, which would make the
+// processor wait for the small writes to land before reading them back.
+inline void put_blanks(char* dst, std::size_t n) {
+  static constexpr char blanks[] = "                ";  // 16
+  if (n <= 16) {
+    copy_short(dst, blanks, n);
+  } else {
+    std::memset(dst, ' ', n);
+  }
+}
+
+// Writes a field that `append` appends to a string into the w places at dst.
+template <typename Append>
+void put_appended(char* dst, int w, Append append) {
+  std::string s;
+  append(s);
+  std::memcpy(dst, s.data(), static_cast<std::size_t>(w));
+}
+
+// Appends the w places that `write` fills to dst.
+template <typename Write>
+void append_written(std::string& dst, int w, Write write) {
+  const std::size_t at = dst.size();
+  dst.resize(at + static_cast<std::size_t>(w));
+  write(dst.data() + at);
 }
 
 // printf's own words for an infinity or a NaN, with the sign of an infinity.
@@ -82,6 +106,13 @@ inline constexpr std::uint64_t pow10_table[20] = {
     1000000000000000000u,
     10000000000000000000u,
 };
+
+// The count of decimal digits of x, at least one.
+inline int decimal_length(std::uint64_t x) {
+  int n = 1;
+  while (n < 20 && x >= pow10_table[n]) ++n;
+  return n;
+}
 
 // A finite double as m * 2^e exactly, m an integer below 2^53.
 struct BinaryValue {

@@ -19,9 +19,16 @@ namespace smproc::textio {
 // the value rounds to 0. Every other case (e >= 0, that is |v| >= 2^52; d > 19;
 // a q beyond 64 bits; infinities and NaNs) takes the general conversion.
 void append_fixed_field(std::string& dst, double v, int w, int d) {
-  if (d > 19 || !std::isfinite(v)) return append_exact_fixed_field(dst, v, w, d);
+  append_written(dst, w, [&](char* at) { write_fixed_field(at, v, w, d); });
+}
+
+void write_fixed_field(char* dst, double v, int w, int d) {
+  const auto exact = [&] {
+    put_appended(dst, w, [&](std::string& s) { append_exact_fixed_field(s, v, w, d); });
+  };
+  if (d > 19 || !std::isfinite(v)) return exact();
   const BinaryValue b = binary_value(v);
-  if (b.e >= 0) return append_exact_fixed_field(dst, v, w, d);
+  if (b.e >= 0) return exact();
   const int s = -b.e;
   std::uint64_t q = 0;
   if (s < 118) {
@@ -30,22 +37,27 @@ void append_fixed_field(std::string& dst, double v, int w, int d) {
     const uint128 r = n - (whole << s);
     const uint128 half = uint128{1} << (s - 1);
     if (r > half || (r == half && (whole & 1) != 0)) ++whole;
-    if (whole > std::numeric_limits<std::uint64_t>::max())
-      return append_exact_fixed_field(dst, v, w, d);
+    if (whole > std::numeric_limits<std::uint64_t>::max()) return exact();
     q = static_cast<std::uint64_t>(whole);
   }
 
-  // The text "digits.decimals" at the end of buf, a sign place before it.
-  FieldBuffer buf;
+  // "digits.decimals" and the sign, from the right end of the w places,
+  // checked to fit before the integral digits are written.
+  if (d + 1 > w) return exact();  // not even the point and decimals fit
+  char* const end = dst + w;
   std::uint64_t integral = q;
-  char* p = put_digits(buf.end(), integral, d);
+  char* p = put_digits(end, integral, d);
   *--p = '.';
-  p = put_number(p, integral);
   const bool minus = v < 0 && q != 0;  // no sign when every digit is zero
-  const auto len = static_cast<std::size_t>(buf.end() - p) + (minus ? 1 : 0);
-  if (len == static_cast<std::size_t>(w) + 1 && integral == 0) *p++ = ' ';  // the "0" goes
+  const int len = d + 1 + decimal_length(integral) + (minus ? 1 : 0);
+  const bool zero_goes = len == w + 1 && integral == 0;  // ".5000" in F5.4
+  if (len - (zero_goes ? 1 : 0) > w) {
+    std::memset(dst, '*', static_cast<std::size_t>(w));
+    return;
+  }
+  if (!zero_goes) p = put_number(p, integral);
   if (minus) *--p = '-';
-  put_field(dst, buf, p, w);
+  put_blanks(dst, static_cast<std::size_t>(p - dst));
 }
 
 void append_exact_fixed_field(std::string& dst, double v, int w, int d) {

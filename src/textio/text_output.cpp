@@ -243,24 +243,41 @@ void list_write(Output& out, std::initializer_list<WriteItem> items) {
 }
 
 void formatted_write(Output& out, const Format& format, std::span<const double> items) {
-  out.begin_statement(format.text());
+  RowWriter(format, items.size()).write(out, items);
+}
+
+RowWriter::RowWriter(const Format& format, std::size_t items) : format_text_(format.text()) {
+  // The format stepped through as a write of that many items steps through
+  // it: nX places are written once something follows them on their line,
+  // and items left at the format's end start a new line from its last group.
   const auto& ops = format.descriptors();
+  lines_.emplace_back();
+  auto add = [&](Piece piece) {
+    Line& line = lines_.back();
+    line.length += piece.kind == Piece::Kind::text ? piece.text.size()
+                                                   : static_cast<std::size_t>(piece.w);
+    if (piece.kind == Piece::Kind::text && !line.pieces.empty() &&
+        line.pieces.back().kind == Piece::Kind::text) {
+      line.pieces.back().text += piece.text;
+    } else {
+      line.pieces.push_back(std::move(piece));
+    }
+  };
   std::size_t k = 0;       // next item
   std::size_t p = 0;       // next descriptor
   std::size_t blanks = 0;  // places moved by nX, written once something follows
   bool any_item_edit = false;
   for (;;) {
     if (p == ops.size()) {
-      if (k == items.size() || !any_item_edit) break;
-      // Items remain: a new line, and the format again from its last group.
-      out.end_line();
+      if (k == items || !any_item_edit) break;
+      lines_.emplace_back();
       blanks = 0;
       p = format.reversion();
       continue;
     }
     const Descriptor& op = ops[p];
     if (op.takes_item()) {
-      if (k == items.size()) break;
+      if (k == items) break;
       any_item_edit = true;
     }
     switch (op.kind) {
@@ -268,26 +285,58 @@ void formatted_write(Output& out, const Format& format, std::span<const double> 
         blanks += static_cast<std::size_t>(op.w);
         break;
       case Descriptor::Kind::slash:
-        out.end_line();
+        lines_.emplace_back();
         blanks = 0;
         break;
       default:
-        for (; blanks > 0; --blanks) out.put(' ');
+        if (blanks > 0) add({Piece::Kind::text, std::string(blanks, ' ')});
+        blanks = 0;
         if (op.kind == Descriptor::Kind::literal) {
-          out.put(op.literal);
+          add({Piece::Kind::text, op.literal});
         } else if (op.kind == Descriptor::Kind::fixed) {
-          append_fixed_field(out.line(), items[k++], op.w, op.d);
+          add({Piece::Kind::fixed, {}, op.w, op.d});
+          ++k;
         } else if (op.kind == Descriptor::Kind::exponent) {
-          append_exponent_field(out.line(), items[k++], op.w, op.d);
+          add({Piece::Kind::exponent, {}, op.w, op.d});
+          ++k;
         } else {
-          ++k;  // no text items are written through formats
-          out.line().append(static_cast<std::size_t>(op.w), ' ');
+          // No text items are written through formats: blanks in their place.
+          add({Piece::Kind::text, std::string(static_cast<std::size_t>(op.w), ' ')});
+          ++k;
         }
         break;
     }
     ++p;
   }
-  out.end_line();
+}
+
+void RowWriter::write(Output& out, std::span<const double> items) const {
+  out.begin_statement(format_text_);
+  std::size_t k = 0;
+  for (const Line& line : lines_) {
+    // Room for the whole line, then every piece written in place.
+    std::string& buf = out.line();
+    const std::size_t at = buf.size();
+    buf.resize(at + line.length);
+    char* p = buf.data() + at;
+    for (const Piece& piece : line.pieces) {
+      switch (piece.kind) {
+        case Piece::Kind::text:
+          copy_short(p, piece.text.data(), piece.text.size());
+          p += piece.text.size();
+          break;
+        case Piece::Kind::fixed:
+          write_fixed_field(p, items[k++], piece.w, piece.d);
+          p += piece.w;
+          break;
+        case Piece::Kind::exponent:
+          write_exponent_field(p, items[k++], piece.w, piece.d);
+          p += piece.w;
+          break;
+      }
+    }
+    out.end_line();
+  }
 }
 
 void formatted_write(Output& out, const Format& format, std::initializer_list<double> items) {

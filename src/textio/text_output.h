@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "textio/failure.h"
 #include "textio/format.h"
@@ -90,6 +91,32 @@ void list_write(Output& out, std::initializer_list<WriteItem> items);
 
 // One formatted write of double items by the format.
 void formatted_write(Output& out, const Format& format, std::span<const double> items);
+
+// Formatted writes of a given number of items by one format, the layout of
+// such a write worked out once: where a file is written row after row by one
+// format, each row then costs little more than its fields.
+class RowWriter {
+ public:
+  RowWriter(const Format& format, std::size_t items);
+  // The same as formatted_write(out, format, items); items.size() must be
+  // the number given at construction.
+  void write(Output& out, std::span<const double> items) const;
+
+ private:
+  struct Piece {
+    enum class Kind { text, fixed, exponent };
+    Kind kind;
+    std::string text;  // for text: blanks, literals
+    int w = 0;
+    int d = 0;
+  };
+  struct Line {
+    std::vector<Piece> pieces;
+    std::size_t length = 0;
+  };
+  std::string format_text_;
+  std::vector<Line> lines_;  // each ends with a line end
+};
 void formatted_write(Output& out, const Format& format, std::initializer_list<double> items);
 
 // Renderings, exposed for the tests.
