@@ -21,6 +21,10 @@ namespace smproc::textio {
 
 namespace {
 
+// Reads start small, for the few lines of answers, and grow to read_chunk
+// while each fills its room, for the records: a buffer's pages cost more
+// to bring in than the extra reads.
+constexpr std::size_t first_chunk = 1 << 12;
 constexpr std::size_t read_chunk = 1 << 16;
 // Exponents above this are refused, as are counts that do not fit.
 constexpr long max_exponent = 99999999;
@@ -412,9 +416,7 @@ bool exact_real_token(std::string_view token, double& out) {
 // --- Input -------------------------------------------------------------------
 
 Input::Input(int fd, int unit, std::optional<std::string> name)
-    : fd_(fd), unit_(unit), name_(std::move(name)) {
-  buf_.resize(read_chunk);
-}
+    : fd_(fd), unit_(unit), name_(std::move(name)), chunk_(first_chunk) {}
 
 Input Input::from_text(std::string text, int unit, std::optional<std::string> name) {
   Input in(-1, unit, std::move(name));
@@ -432,6 +434,7 @@ Input::Input(Input&& o) noexcept
       buf_(std::move(o.buf_)),
       pos_(o.pos_),
       len_(o.len_),
+      chunk_(o.chunk_),
       eof_(o.eof_),
       ended_without_line_end_(o.ended_without_line_end_),
       discarded_words_(o.discarded_words_),
@@ -469,9 +472,10 @@ bool Input::fill(std::size_t keep) {
   base_ += static_cast<long long>(pos_);
   pos_ = 0;
   len_ = unread;
-  if (buf_.size() < unread + read_chunk) buf_.resize(unread + read_chunk);
+  if (buf_.size() < unread + chunk_) buf_.resize(unread + chunk_);
   for (;;) {
     ssize_t n = ::read(fd_, buf_.data() + len_, buf_.size() - len_);
+    if (n == static_cast<ssize_t>(buf_.size() - len_)) chunk_ = std::min(2 * chunk_, read_chunk);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) fail(format_ == "list io" ? "list in" : "fmt", std::strerror(errno));
     if (n == 0) {

@@ -99,6 +99,7 @@ class Input {
   std::string buf_;
   std::size_t pos_ = 0;
   std::size_t len_ = 0;
+  std::size_t chunk_;  // bytes the next read may bring
   bool eof_ = false;
   bool ended_without_line_end_ = false;
   std::size_t discarded_words_ = 0;
