@@ -18,6 +18,10 @@ namespace smproc::textio {
 // the last d are the text of the general conversion. For s >= 118, n < 2^(s-1):
 // the value rounds to 0. Every other case (e >= 0, that is |v| >= 2^52; d > 19;
 // a q beyond 64 bits; infinities and NaNs) takes the general conversion.
+// For d <= 4, the output files' fields, 10^d = 5^d * 2^d, so n / 2^s is
+// m * 5^d / 2^(s-d) with m * 5^d below 2^63: the same quotient, remainder and
+// comparison in 64 bits; there s - d >= 64 means it rounds to 0, and s <= d
+// (|v| >= 2^49) takes the 128-bit way.
 void append_fixed_field(std::string& dst, double v, int w, int d) {
   append_written(dst, w, [&](char* at) { write_fixed_field(at, v, w, d); });
 }
@@ -31,7 +35,17 @@ void write_fixed_field(char* dst, double v, int w, int d) {
   if (b.e >= 0) return exact();
   const int s = -b.e;
   std::uint64_t q = 0;
-  if (s < 118) {
+  if (d <= 4 && s > d) {
+    constexpr std::uint64_t pow5[] = {1, 5, 25, 125, 625};
+    const std::uint64_t n = b.m * pow5[d];
+    const int t = s - d;
+    if (t < 64) {
+      q = n >> t;
+      const std::uint64_t r = n - (q << t);
+      const std::uint64_t half = std::uint64_t{1} << (t - 1);
+      if (r > half || (r == half && (q & 1) != 0)) ++q;
+    }
+  } else if (s < 118) {
     const uint128 n = uint128{b.m} * pow10_table[d];
     uint128 whole = n >> s;
     const uint128 r = n - (whole << s);
