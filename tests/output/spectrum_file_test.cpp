@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <random>
+#include <vector>
 #include <sstream>
 
 #include "support/console_capture.h"
@@ -26,6 +30,37 @@ TEST(ModulusTest, ExactAndExtremeParts) {
   EXPECT_EQ(modulus({3, 4}), 5);
   EXPECT_EQ(modulus({1, 1e-17}), 1);
   EXPECT_FALSE(std::signbit(modulus({-0.0, -0.0})));  // a removed bin reads as plain zero
+}
+
+// The amplitudes of a spectrum, taken two bins at a time, are modulus of
+// each bin bit for bit: random parts over the whole range, both orders of
+// size, equal parts, zeros of both signs, subnormals, infinities and NaNs,
+// and odd counts, whose last bin is taken alone.
+TEST(ModulusTest, AmplitudesOfASpectrumAreEachBinsModulus) {
+  std::mt19937_64 gen(8128);
+  const double specials[] = {0.0, -0.0, 1.0, -1.0, 5e-324, -2.2250738585072014e-308, 1e-200,
+                             3e300, INFINITY, -INFINITY, NAN, 1e-17};
+  for (int nom : {2, 3, 4, 9, 1000, 4097}) {
+    Spectrum fx;
+    fx.restart(nom);
+    for (int i = 1; i <= nom; ++i) {
+      Bin b{std::bit_cast<double>(gen()), std::bit_cast<double>(gen())};
+      if (i % 3 == 0) b.re = specials[gen() % std::size(specials)];
+      if (i % 5 == 0) b.im = specials[gen() % std::size(specials)];
+      if (i % 7 == 0) b.im = -b.re;
+      if (i % 11 == 0) b = {std::ldexp(b.re, -1000), b.im};
+      fx.append(b);
+    }
+    const std::vector<double> a = amplitudes(fx, nom);
+    ASSERT_EQ(a.size(), static_cast<std::size_t>(nom - 1));
+    for (int i = 2; i <= nom; ++i) {
+      ASSERT_EQ(std::bit_cast<std::uint64_t>(a[static_cast<std::size_t>(i - 2)]) |
+                    (std::isnan(a[static_cast<std::size_t>(i - 2)]) ? ~std::uint64_t{0} : 0),
+                std::bit_cast<std::uint64_t>(modulus(fx(i))) |
+                    (std::isnan(modulus(fx(i))) ? ~std::uint64_t{0} : 0))
+          << "bin " << i << " of " << nom << ": " << fx(i).re << ", " << fx(i).im;
+    }
+  }
 }
 
 // 0.01 s held in single precision, widened: the run's sampling interval.
