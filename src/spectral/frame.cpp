@@ -1,5 +1,7 @@
 #include "spectral/frame.h"
 
+#include <algorithm>
+
 #include "spectral/fft.h"
 #include "textio/text_output.h"
 
@@ -65,8 +67,9 @@ void forward_transform(const Grid& g, const Series& xr, int nt, double dt, Spect
   // Samples as real parts (a shorter record's missing positions as zeros),
   // then zeros up to the transform length.
   f.restart(g.nf);
-  for (int i = 1; i <= nt; ++i) f.append({xr.get(i), 0.0});
-  for (int i = nt + 1; i <= g.nf; ++i) f.append({});
+  f.resize(g.nf);
+  const int held = std::min(nt, xr.size());
+  for (int i = 1; i <= held; ++i) f(i).re = xr(i);
   plan_of(g)->transform(f.data(), -1);
   for (int i = 1; i <= g.nf; ++i) {
     f(i).re = f(i).re * dt;

@@ -29,6 +29,8 @@ class Spectrum {
     fault_in(v_.data(), v_.capacity() * sizeof(Bin));
   }
   void append(Bin b) { v_.push_back(b); }
+  // Holds n bins, those not held before zero.
+  void resize(int n) { v_.resize(static_cast<std::size_t>(n)); }
 
  private:
   std::vector<Bin> v_;
