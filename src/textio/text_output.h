@@ -48,7 +48,10 @@ class Output {
   void end_line();
 
   // Marks the start of a statement whose format a failure report names.
-  void begin_statement(std::string_view format) { format_.assign(format); }
+  // Rows written one after another by one format name it once.
+  void begin_statement(std::string_view format) {
+    if (format != format_) format_.assign(format);
+  }
 
   void flush();  // throws Failure when the system refuses the bytes
   void close();  // flush, cut, close, rename; throws Failure
