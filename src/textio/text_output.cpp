@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -19,8 +20,6 @@ namespace {
 
 // A list-written line is ended before an item that would reach this column.
 constexpr std::size_t line_limit = 80;
-// Bytes gathered before they are handed to the system.
-constexpr std::size_t flush_threshold = 1 << 16;
 
 bool write_all(int fd, const char* p, std::size_t n, long long& written) {
   while (n > 0) {
@@ -40,6 +39,19 @@ bool write_all(int fd, const char* p, std::size_t n, long long& written) {
 
 // --- Output ------------------------------------------------------------------
 
+void PendingBytes::drop(std::size_t n) {
+  std::memmove(data_.get(), data_.get() + n, size_ - n);
+  size_ -= n;
+}
+
+void PendingBytes::grow(std::size_t needed) {
+  const std::size_t capacity = std::max(needed, 2 * capacity_);
+  auto bigger = std::make_unique_for_overwrite<char[]>(capacity);
+  if (size_ > 0) std::memcpy(bigger.get(), data_.get(), size_);
+  data_ = std::move(bigger);
+  capacity_ = capacity;
+}
+
 Output::Output(int fd, int unit, std::optional<std::string> name, bool cut_at_close,
                std::optional<Replacement> replacement)
     : fd_(fd),
@@ -47,7 +59,7 @@ Output::Output(int fd, int unit, std::optional<std::string> name, bool cut_at_cl
       name_(std::move(name)),
       cut_at_close_(cut_at_close),
       replacement_(std::move(replacement)) {
-  buf_.reserve(flush_threshold + 256);
+  buf_.room(flush_threshold + 256);
 }
 
 Output Output::to_text(std::string* text, int unit, std::optional<std::string> name) {
@@ -79,23 +91,24 @@ Output::~Output() { release(); }
 void Output::end_line() {
   if (remember_) note_line();
   buf_.push_back('\n');
-  if (buf_.size() >= flush_threshold) flush();
+  end_lines();
 }
 
 void Output::note_line() {
   // Statements end their lines before the buffer is handed over, so the
   // line starts after the last line feed in it.
-  const auto nl = buf_.rfind('\n');
-  const std::size_t start = nl == std::string::npos ? 0 : nl + 1;
-  const auto first = buf_.find_first_not_of(' ', start);
-  if (first == std::string::npos) return;
-  const auto last = buf_.find_last_not_of(' ');
-  last_line_.assign(buf_, first, last + 1 - first);
+  const std::string_view text = buf_.view();
+  const auto nl = text.rfind('\n');
+  const std::size_t start = nl == std::string_view::npos ? 0 : nl + 1;
+  const auto first = text.find_first_not_of(' ', start);
+  if (first == std::string_view::npos) return;
+  const auto last = text.find_last_not_of(' ');
+  last_line_.assign(text.substr(first, last + 1 - first));
 }
 
 void Output::flush() {
   if (text_) {
-    text_->append(buf_);
+    text_->append(buf_.view());
     written_ += static_cast<long long>(buf_.size());
     buf_.clear();
     return;
@@ -104,7 +117,7 @@ void Output::flush() {
   long long before = written_;
   bool ok = write_all(fd_, buf_.data(), buf_.size(), written_);
   int err = errno;
-  buf_.erase(0, static_cast<std::size_t>(written_ - before));
+  buf_.drop(static_cast<std::size_t>(written_ - before));
   if (!ok) fail("fmt", std::strerror(err));
 }
 
@@ -131,7 +144,7 @@ void Output::close() {
 
 void Output::release() noexcept {
   if (text_) {
-    text_->append(buf_);
+    text_->append(buf_.view());
     buf_.clear();
     text_ = nullptr;
     return;
@@ -252,16 +265,22 @@ RowWriter::RowWriter(const Format& format, std::size_t items) : format_text_(for
   // and items left at the format's end start a new line from its last group.
   const auto& ops = format.descriptors();
   lines_.emplace_back();
-  auto add = [&](Piece piece) {
+  auto add_text = [&](std::string_view text) {
     Line& line = lines_.back();
-    line.length += piece.kind == Piece::Kind::text ? piece.text.size()
-                                                   : static_cast<std::size_t>(piece.w);
-    if (piece.kind == Piece::Kind::text && !line.pieces.empty() &&
-        line.pieces.back().kind == Piece::Kind::text) {
-      line.pieces.back().text += piece.text;
-    } else {
-      line.pieces.push_back(std::move(piece));
-    }
+    line.length += text.size();
+    if (line.pieces.empty() || line.pieces.back().field != Piece::Field::none)
+      line.pieces.emplace_back();
+    line.pieces.back().text += text;
+  };
+  auto add_field = [&](Piece::Field field, int w, int d) {
+    Line& line = lines_.back();
+    line.length += static_cast<std::size_t>(w);
+    if (line.pieces.empty() || line.pieces.back().field != Piece::Field::none)
+      line.pieces.emplace_back();
+    Piece& piece = line.pieces.back();
+    piece.field = field;
+    piece.w = w;
+    piece.d = d;
   };
   std::size_t k = 0;       // next item
   std::size_t p = 0;       // next descriptor
@@ -289,52 +308,74 @@ RowWriter::RowWriter(const Format& format, std::size_t items) : format_text_(for
         blanks = 0;
         break;
       default:
-        if (blanks > 0) add({Piece::Kind::text, std::string(blanks, ' ')});
+        if (blanks > 0) add_text(std::string(blanks, ' '));
         blanks = 0;
         if (op.kind == Descriptor::Kind::literal) {
-          add({Piece::Kind::text, op.literal});
+          add_text(op.literal);
         } else if (op.kind == Descriptor::Kind::fixed) {
-          add({Piece::Kind::fixed, {}, op.w, op.d});
+          add_field(Piece::Field::fixed, op.w, op.d);
           ++k;
         } else if (op.kind == Descriptor::Kind::exponent) {
-          add({Piece::Kind::exponent, {}, op.w, op.d});
+          add_field(Piece::Field::exponent, op.w, op.d);
           ++k;
         } else {
           // No text items are written through formats: blanks in their place.
-          add({Piece::Kind::text, std::string(static_cast<std::size_t>(op.w), ' ')});
+          add_text(std::string(static_cast<std::size_t>(op.w), ' '));
           ++k;
         }
         break;
     }
     ++p;
   }
+  for (const Line& line : lines_) text_length_ += line.length + 1;
+}
+
+std::size_t RowWriter::put_pieces(char* p, const Line& line, std::span<const double> items,
+                                  std::size_t k) {
+  for (const Piece& piece : line.pieces) {
+    const std::size_t n = piece.text.size();
+    if (n == 1) {
+      *p = piece.text[0];  // the separator of most rows
+    } else if (n <= 16) {
+      copy_short(p, piece.text.data(), n);
+    } else {
+      std::memcpy(p, piece.text.data(), n);
+    }
+    p += n;
+    switch (piece.field) {
+      case Piece::Field::none:
+        break;
+      case Piece::Field::fixed:
+        write_fixed_field(p, items[k++], piece.w, piece.d);
+        p += piece.w;
+        break;
+      case Piece::Field::exponent:
+        write_exponent_field(p, items[k++], piece.w, piece.d);
+        p += piece.w;
+        break;
+    }
+  }
+  return k;
 }
 
 void RowWriter::write(Output& out, std::span<const double> items) const {
   out.begin_statement(format_text_);
   std::size_t k = 0;
-  for (const Line& line : lines_) {
-    // Room for the whole line, then every piece written in place.
-    std::string& buf = out.line();
-    const std::size_t at = buf.size();
-    buf.resize(at + line.length);
-    char* p = buf.data() + at;
-    for (const Piece& piece : line.pieces) {
-      switch (piece.kind) {
-        case Piece::Kind::text:
-          copy_short(p, piece.text.data(), piece.text.size());
-          p += piece.text.size();
-          break;
-        case Piece::Kind::fixed:
-          write_fixed_field(p, items[k++], piece.w, piece.d);
-          p += piece.w;
-          break;
-        case Piece::Kind::exponent:
-          write_exponent_field(p, items[k++], piece.w, piece.d);
-          p += piece.w;
-          break;
-      }
+  if (!out.remembers_last_line()) {
+    // Every line in place at once, its line end included.
+    char* p = out.room(text_length_);
+    for (const Line& line : lines_) {
+      k = put_pieces(p, line, items, k);
+      p += line.length;
+      *p++ = '\n';
     }
+    out.added(text_length_);
+    out.end_lines();
+    return;
+  }
+  for (const Line& line : lines_) {
+    k = put_pieces(out.room(line.length), line, items, k);
+    out.added(line.length);
     out.end_line();
   }
 }

@@ -2,10 +2,13 @@
 // to the console or to a file, with the renderings of the numbers.
 #pragma once
 
+#include <cstring>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -15,6 +18,46 @@
 namespace smproc::textio {
 
 class TempFiles;
+
+// Bytes waiting to be handed to the system. Unlike a string, room made for a
+// line is not filled with zeros first: the line is written straight into it.
+class PendingBytes {
+ public:
+  PendingBytes() = default;
+  PendingBytes(PendingBytes&& other) noexcept
+      : data_(std::move(other.data_)),
+        size_(std::exchange(other.size_, 0)),
+        capacity_(std::exchange(other.capacity_, 0)) {}
+  PendingBytes& operator=(PendingBytes&&) = delete;
+
+  // n more places after the pending bytes, to be taken by added(n).
+  char* room(std::size_t n) {
+    if (size_ + n > capacity_) grow(size_ + n);
+    return data_.get() + size_;
+  }
+  void added(std::size_t n) { size_ += n; }
+  void push_back(char c) {
+    *room(1) = c;
+    ++size_;
+  }
+  void append(std::string_view s) {
+    std::memcpy(room(s.size()), s.data(), s.size());
+    size_ += s.size();
+  }
+  // Drops the first n bytes.
+  void drop(std::size_t n);
+  void clear() { size_ = 0; }
+  const char* data() const { return data_.get(); }
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  std::string_view view() const { return {data_.get(), size_}; }
+
+ private:
+  void grow(std::size_t needed);
+  std::unique_ptr<char[]> data_;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+};
 
 // A file written under a temporary name in the folder of the file it is to
 // replace, and renamed over that file when the output is closed.
@@ -43,9 +86,16 @@ class Output {
 
   void put(char c) { buf_.push_back(c); }
   void put(std::string_view s) { buf_.append(s); }
-  // The pending text, for field renderings that append to it in place.
-  std::string& line() { return buf_; }
+  // Room for n places of the current line, written in place, then taken.
+  char* room(std::size_t n) { return buf_.room(n); }
+  void added(std::size_t n) { buf_.added(n); }
   void end_line();
+  // After whole lines were written into room() and added, line ends
+  // included: hands them on as end_line() would. Not for an output that
+  // remembers its last line.
+  void end_lines() {
+    if (buf_.size() >= flush_threshold) flush();
+  }
 
   // Marks the start of a statement whose format a failure report names.
   // Rows written one after another by one format name it once.
@@ -63,10 +113,14 @@ class Output {
   // on the console, the question an answer is awaited for.
   void remember_last_line() { remember_ = true; }
   const std::string& last_line() const { return last_line_; }
+  bool remembers_last_line() const { return remember_; }
 
   int unit() const { return unit_; }
   const std::optional<std::string>& name() const { return name_; }
   [[noreturn]] void fail(std::string context, std::string reason) const;
+
+  // Bytes gathered before they are handed to the system.
+  static constexpr std::size_t flush_threshold = 1 << 16;
 
  private:
   void release() noexcept;
@@ -78,7 +132,7 @@ class Output {
   int unit_;
   std::optional<std::string> name_;
   bool cut_at_close_;
-  std::string buf_;
+  PendingBytes buf_;
   std::string format_;
   long long written_ = 0;
   std::optional<Replacement> replacement_;
@@ -106,19 +160,25 @@ class RowWriter {
   void write(Output& out, std::span<const double> items) const;
 
  private:
+  // Text (blanks, literals), then a field or nothing.
   struct Piece {
-    enum class Kind { text, fixed, exponent };
-    Kind kind;
-    std::string text;  // for text: blanks, literals
+    enum class Field { none, fixed, exponent };
+    std::string text;
+    Field field = Field::none;
     int w = 0;
     int d = 0;
   };
   struct Line {
     std::vector<Piece> pieces;
-    std::size_t length = 0;
+    std::size_t length = 0;  // without the line end
   };
+  // Writes a line's pieces from p on; returns the item after the line's last.
+  static std::size_t put_pieces(char* p, const Line& line, std::span<const double> items,
+                                std::size_t k);
+
   std::string format_text_;
   std::vector<Line> lines_;  // each ends with a line end
+  std::size_t text_length_ = 0;  // of all lines, line ends included
 };
 void formatted_write(Output& out, const Format& format, std::initializer_list<double> items);
 
