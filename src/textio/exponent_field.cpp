@@ -28,7 +28,8 @@ enum class Rest { below_half, half, above_half };
 // reaches 10^d it is 10^(d-1) and k grows by one, as in the general
 // conversion. Not reached: |v| >= 2^52, |v| below about 10^(d-20), no k in
 // three tries.
-bool significant_digits(double v, int d, std::uint64_t& digits, int& exponent) {
+[[gnu::always_inline]] inline bool significant_digits(double v, int d, std::uint64_t& digits,
+                                                      int& exponent) {
   const BinaryValue b = binary_value(v);
   if (b.e >= 0) return false;
   const int s = -b.e;
@@ -88,7 +89,11 @@ void append_exponent_field(std::string& dst, double v, int w, int d) {
   append_written(dst, w, [&](char* at) { write_exponent_field(at, v, w, d); });
 }
 
-void write_exponent_field(char* dst, double v, int w, int d) {
+namespace {
+
+// The field, inlined into each writer so that a writer for one w and d has
+// them as constants.
+[[gnu::always_inline]] inline void render_exponent_field(char* dst, double v, int w, int d) {
   const auto exact = [&] {
     put_appended(dst, w, [&](std::string& s) { append_exact_exponent_field(s, v, w, d); });
   };
@@ -114,6 +119,22 @@ void write_exponent_field(char* dst, double v, int w, int d) {
   *--p = '0';
   if (v < 0) *--p = '-';
   put_blanks(dst, static_cast<std::size_t>(p - dst));
+}
+
+template <int W, int D>
+void write_exponent_field_as(char* dst, double v, int, int) {
+  render_exponent_field(dst, v, W, D);
+}
+
+}  // namespace
+
+void write_exponent_field(char* dst, double v, int w, int d) {
+  render_exponent_field(dst, v, w, d);
+}
+
+FieldWriter exponent_field_writer(int w, int d) {
+  if (w == 12 && d == 4) return write_exponent_field_as<12, 4>;  // amp3.csv's amplitudes
+  return write_exponent_field;
 }
 
 void append_exact_exponent_field(std::string& dst, double v, int w, int d) {

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "textio/field_writer.h"
+
 namespace smproc::textio {
 
 // Appends the Ew.d field of v to dst (d >= 1): w places, or w asterisks when
@@ -13,6 +15,9 @@ namespace smproc::textio {
 void append_exponent_field(std::string& dst, double v, int w, int d);
 // The same field written into the w places at dst.
 void write_exponent_field(char* dst, double v, int w, int d);
+// write_exponent_field, or for the width and digits of amp3.csv's fields the
+// same rendering compiled for them alone.
+FieldWriter exponent_field_writer(int w, int d);
 
 // The same field by the general conversion alone; the fast one must match
 // it byte for byte.

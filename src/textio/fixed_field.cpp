@@ -26,7 +26,11 @@ void append_fixed_field(std::string& dst, double v, int w, int d) {
   append_written(dst, w, [&](char* at) { write_fixed_field(at, v, w, d); });
 }
 
-void write_fixed_field(char* dst, double v, int w, int d) {
+namespace {
+
+// The field, inlined into each writer so that a writer for one w and d has
+// them as constants.
+[[gnu::always_inline]] inline void render_fixed_field(char* dst, double v, int w, int d) {
   const auto exact = [&] {
     put_appended(dst, w, [&](std::string& s) { append_exact_fixed_field(s, v, w, d); });
   };
@@ -72,6 +76,22 @@ void write_fixed_field(char* dst, double v, int w, int d) {
   if (!zero_goes) p = put_number(p, integral);
   if (minus) *--p = '-';
   put_blanks(dst, static_cast<std::size_t>(p - dst));
+}
+
+template <int W, int D>
+void write_fixed_field_as(char* dst, double v, int, int) {
+  render_fixed_field(dst, v, W, D);
+}
+
+}  // namespace
+
+void write_fixed_field(char* dst, double v, int w, int d) { render_fixed_field(dst, v, w, d); }
+
+FieldWriter fixed_field_writer(int w, int d) {
+  if (w == 8 && d == 3) return write_fixed_field_as<8, 3>;    // the waveform file's times
+  if (w == 12 && d == 4) return write_fixed_field_as<12, 4>;  // its samples
+  if (w == 8 && d == 4) return write_fixed_field_as<8, 4>;    // amp3.csv's frequencies
+  return write_fixed_field;
 }
 
 void append_exact_fixed_field(std::string& dst, double v, int w, int d) {

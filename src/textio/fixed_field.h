@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "textio/field_writer.h"
+
 namespace smproc::textio {
 
 // Appends the Fw.d field of v to dst: w places, or w asterisks when the
@@ -12,6 +14,10 @@ namespace smproc::textio {
 void append_fixed_field(std::string& dst, double v, int w, int d);
 // The same field written into the w places at dst.
 void write_fixed_field(char* dst, double v, int w, int d);
+
+// write_fixed_field, or for the widths and decimals of the output files'
+// fields the same rendering compiled for them alone.
+FieldWriter fixed_field_writer(int w, int d);
 
 // The same field by the general conversion alone; the fast one must match
 // it byte for byte.

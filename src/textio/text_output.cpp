@@ -268,15 +268,13 @@ RowWriter::RowWriter(const Format& format, std::size_t items) : format_text_(for
   auto add_text = [&](std::string_view text) {
     Line& line = lines_.back();
     line.length += text.size();
-    if (line.pieces.empty() || line.pieces.back().field != Piece::Field::none)
-      line.pieces.emplace_back();
+    if (line.pieces.empty() || line.pieces.back().field) line.pieces.emplace_back();
     line.pieces.back().text += text;
   };
-  auto add_field = [&](Piece::Field field, int w, int d) {
+  auto add_field = [&](FieldWriter field, int w, int d) {
     Line& line = lines_.back();
     line.length += static_cast<std::size_t>(w);
-    if (line.pieces.empty() || line.pieces.back().field != Piece::Field::none)
-      line.pieces.emplace_back();
+    if (line.pieces.empty() || line.pieces.back().field) line.pieces.emplace_back();
     Piece& piece = line.pieces.back();
     piece.field = field;
     piece.w = w;
@@ -313,10 +311,10 @@ RowWriter::RowWriter(const Format& format, std::size_t items) : format_text_(for
         if (op.kind == Descriptor::Kind::literal) {
           add_text(op.literal);
         } else if (op.kind == Descriptor::Kind::fixed) {
-          add_field(Piece::Field::fixed, op.w, op.d);
+          add_field(fixed_field_writer(op.w, op.d), op.w, op.d);
           ++k;
         } else if (op.kind == Descriptor::Kind::exponent) {
-          add_field(Piece::Field::exponent, op.w, op.d);
+          add_field(exponent_field_writer(op.w, op.d), op.w, op.d);
           ++k;
         } else {
           // No text items are written through formats: blanks in their place.
@@ -342,17 +340,9 @@ std::size_t RowWriter::put_pieces(char* p, const Line& line, std::span<const dou
       std::memcpy(p, piece.text.data(), n);
     }
     p += n;
-    switch (piece.field) {
-      case Piece::Field::none:
-        break;
-      case Piece::Field::fixed:
-        write_fixed_field(p, items[k++], piece.w, piece.d);
-        p += piece.w;
-        break;
-      case Piece::Field::exponent:
-        write_exponent_field(p, items[k++], piece.w, piece.d);
-        p += piece.w;
-        break;
+    if (piece.field) {
+      piece.field(p, items[k++], piece.w, piece.d);
+      p += piece.w;
     }
   }
   return k;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "textio/failure.h"
+#include "textio/field_writer.h"
 #include "textio/format.h"
 
 namespace smproc::textio {
@@ -162,9 +163,8 @@ class RowWriter {
  private:
   // Text (blanks, literals), then a field or nothing.
   struct Piece {
-    enum class Field { none, fixed, exponent };
     std::string text;
-    Field field = Field::none;
+    FieldWriter field = nullptr;
     int w = 0;
     int d = 0;
   };
