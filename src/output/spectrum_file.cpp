@@ -61,8 +61,9 @@ void moduli(const Bin* b, std::size_t n, double* out) {
 
 }  // namespace
 
-std::vector<double> amplitudes(const Spectrum& fx, int nom) {
-  std::vector<double> a;
+std::pmr::vector<double> amplitudes(const Spectrum& fx, int nom,
+                                    std::pmr::memory_resource* memory) {
+  std::pmr::vector<double> a(memory);
   if (nom < 2) return a;
   a.reserve(static_cast<std::size_t>(nom - 1));
   fault_in(a.data(), a.capacity() * sizeof(double));
@@ -74,13 +75,13 @@ std::vector<double> amplitudes(const Spectrum& fx, int nom) {
 void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
                         PerComponent<const Spectrum*> fx, int nom, double dom,
                         bool full_precision) {
-  const PerComponent<std::vector<double>> a = {amplitudes(*fx[0], nom), amplitudes(*fx[1], nom),
-                                               amplitudes(*fx[2], nom)};
-  spectrum_file_step(con, place, {&a[0], &a[1], &a[2]}, nom, dom, full_precision);
+  const PerComponent<std::pmr::vector<double>> a = {
+      amplitudes(*fx[0], nom), amplitudes(*fx[1], nom), amplitudes(*fx[2], nom)};
+  spectrum_file_step(con, place, {a[0], a[1], a[2]}, nom, dom, full_precision);
 }
 
 void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
-                        PerComponent<const std::vector<double>*> a, int nom, double dom,
+                        PerComponent<std::span<const double>> a, int nom, double dom,
                         bool full_precision) {
   const textio::RowWriter row(textio::Format("(F8.4,6(',',E12.4))"), 4);
 
@@ -93,7 +94,7 @@ void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
   for (int i = 2; i <= nom; ++i) {
     const double f = (static_cast<double>(i - 1) * dom) / 6.283185307;
     const auto k = static_cast<std::size_t>(i - 2);
-    const double values[] = {f, (*a[0])[k], (*a[1])[k], (*a[2])[k]};
+    const double values[] = {f, a[0][k], a[1][k], a[2][k]};
     if (full_precision)
       write_full_precision_row(file, values);
     else

@@ -1,6 +1,8 @@
 // The Fourier amplitude spectra, written to "amp3.csv".
 #pragma once
 
+#include <memory_resource>
+#include <span>
 #include <vector>
 
 #include "records/series.h"
@@ -22,11 +24,12 @@ void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
                         bool full_precision = false);
 
 // The moduli of bins 2..nom of fx, in order: what amp3.csv writes of it.
-std::vector<double> amplitudes(const Spectrum& fx, int nom);
+std::pmr::vector<double> amplitudes(
+    const Spectrum& fx, int nom, std::pmr::memory_resource* memory = std::pmr::get_default_resource());
 
 // The same file from the three components' amplitudes (bins 2..nom each).
 void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
-                        PerComponent<const std::vector<double>*> amplitudes, int nom, double dom,
+                        PerComponent<std::span<const double>> amplitudes, int nom, double dom,
                         bool full_precision = false);
 
 }  // namespace smproc

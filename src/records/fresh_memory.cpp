@@ -12,6 +12,41 @@
 
 namespace smproc {
 
+RunMemory::RunMemory() {
+  // A large page must start on a multiple of its size.
+  void* p = ::mmap(nullptr, 2 * block_size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+                   -1, 0);
+  if (p == MAP_FAILED) return;
+  mapping_ = p;
+  const auto from = reinterpret_cast<std::uintptr_t>(p);
+  next_ = reinterpret_cast<char*>((from + block_size - 1) / block_size * block_size);
+  end_ = next_ + block_size;
+  // Where large pages are not to be had, the block fills page by page.
+  ::madvise(next_, block_size, MADV_HUGEPAGE);
+}
+
+RunMemory::~RunMemory() {
+  if (mapping_) ::munmap(mapping_, 2 * block_size);
+}
+
+void* RunMemory::do_allocate(std::size_t bytes, std::size_t alignment) {
+  if (next_) {
+    const auto at = reinterpret_cast<std::uintptr_t>(next_);
+    char* const start = reinterpret_cast<char*>((at + alignment - 1) / alignment * alignment);
+    if (start <= end_ && bytes <= static_cast<std::size_t>(end_ - start)) {
+      next_ = start + bytes;
+      return start;
+    }
+  }
+  return std::pmr::new_delete_resource()->allocate(bytes, alignment);
+}
+
+void RunMemory::do_deallocate(void* p, std::size_t bytes, std::size_t alignment) {
+  const char* const c = static_cast<const char*>(p);
+  if (mapping_ && c >= end_ - block_size && c < end_) return;  // freed with the block
+  std::pmr::new_delete_resource()->deallocate(p, bytes, alignment);
+}
+
 void fault_in(void* p, std::size_t bytes) noexcept {
   const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
   const auto from = reinterpret_cast<std::uintptr_t>(p);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory_resource>
 
 namespace smproc {
 
@@ -11,5 +12,32 @@ namespace smproc {
 // run fills some 500 pages of series and spectra. Contents are unchanged;
 // where the system cannot do it, the pages fault in one by one as before.
 void fault_in(void* p, std::size_t bytes) noexcept;
+
+// Room for one run's large arrays (its series, spectrum and amplitudes),
+// handed out in order from one block of 2 MB that the system is asked to
+// back with a single large page. Bringing in that page costs about what a
+// hundred small ones do, and a 32768-sample run fills some 400. Nothing is
+// given back before the run ends; what does not fit, or all of it where no
+// such block can be had, comes from the ordinary heap.
+class RunMemory : public std::pmr::memory_resource {
+ public:
+  RunMemory();
+  ~RunMemory() override;
+  RunMemory(const RunMemory&) = delete;
+  RunMemory& operator=(const RunMemory&) = delete;
+
+  static constexpr std::size_t block_size = std::size_t{2} << 20;
+
+ private:
+  void* do_allocate(std::size_t bytes, std::size_t alignment) override;
+  void do_deallocate(void* p, std::size_t bytes, std::size_t alignment) override;
+  bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override {
+    return this == &other;
+  }
+
+  void* mapping_ = nullptr;  // twice the block, so that an aligned block lies within
+  char* next_ = nullptr;
+  char* end_ = nullptr;
+};
 
 }  // namespace smproc

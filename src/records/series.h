@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory_resource>
 #include <vector>
 
 #include "records/fresh_memory.h"
@@ -21,6 +22,10 @@ using PerComponent = std::array<T, 3>;
 // them read as zero, as in an array that starts zero-filled.
 class Series {
  public:
+  Series() = default;
+  // A series whose room comes from memory.
+  explicit Series(std::pmr::memory_resource* memory) : v_(memory) {}
+
   // Position i, which must be held (1 <= i <= size()).
   double& operator()(int i) { return v_[static_cast<std::size_t>(i - 1)]; }
   double operator()(int i) const { return v_[static_cast<std::size_t>(i - 1)]; }
@@ -57,7 +62,7 @@ class Series {
     faulted_ = end;
   }
 
-  std::vector<double> v_;
+  std::pmr::vector<double> v_;
   const double* faulted_data_ = nullptr;
   std::size_t faulted_ = 0;  // positions of the room known present
 };

@@ -204,7 +204,7 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
     Spectrum* const fx[] = {&s.spectrum};
     if (a.bandpass == 1) apply_bandpass(a.bandpass_corners, s.grid.nom, s.grid.dom, fx);
     apply_operator(a.operation, s.grid.nom, s.grid.dom, fx);
-    comp.amplitudes = amplitudes(s.spectrum, s.grid.nom);
+    comp.amplitudes = amplitudes(s.spectrum, s.grid.nom, &s.memory);
     // Before the inverse, which overwrites the samples the cause is read from.
     check_amplitudes(s, c);
     inverse_transform(s.grid, s.spectrum, comp.calibrated);

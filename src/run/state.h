@@ -1,10 +1,13 @@
 // The state of one run: the three components, the grid and the answers.
 #pragma once
 
+#include <memory_resource>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "output/window.h"
+#include "records/fresh_memory.h"
 #include "records/polarity.h"
 #include "records/record_reader.h"
 #include "records/series.h"
@@ -20,13 +23,16 @@ namespace smproc {
 // The components pass through the frequency domain one after another, in one
 // spectrum; each keeps only the amplitudes that amp3.csv writes.
 struct Component {
+  explicit Component(std::pmr::memory_resource* memory)
+      : calibrated(memory), amplitudes(memory), output(memory) {}
+
   std::string file;   // the record file's name
   RecordRead record;  // what its record told: count, scale factors, header
   // xr: scaled, mean-free samples 1..nt; after the inverse transform, the
   // back-transformed samples 1..nf.
   Series calibrated;
   // |fx| of bins 2..nom, after the band-pass and the operator.
-  std::vector<double> amplitudes;
+  std::pmr::vector<double> amplitudes;
   // x: a window cut from calibrated; without a cut the waveform file writes
   // calibrated itself (samples 1..nt).
   Series output;
@@ -43,13 +49,16 @@ struct Answers {
 };
 
 struct State {
-  PerComponent<Component> components;
+  // First, so that it outlives the arrays it holds.
+  RunMemory memory;
+  PerComponent<Component> components{Component(&memory), Component(&memory),
+                                     Component(&memory)};
   // 0.01 s held in single precision, widened: the sampling interval of every record.
   double dt = static_cast<double>(0.01f);
   int nt = 0;  // samples per component: the UD record's count, then the window's
   Grid grid;
   // fx of the component in the frequency domain: bins 1..nf.
-  Spectrum spectrum;
+  Spectrum spectrum{&memory};
   Answers answers;
   bool waveform_written = false;  // the waveform file was written in full
 
@@ -59,8 +68,8 @@ struct State {
   PerComponent<const Series*> calibrated() const {
     return {&components[0].calibrated, &components[1].calibrated, &components[2].calibrated};
   }
-  PerComponent<const std::vector<double>*> amplitudes() const {
-    return {&components[0].amplitudes, &components[1].amplitudes, &components[2].amplitudes};
+  PerComponent<std::span<const double>> amplitudes() const {
+    return {components[0].amplitudes, components[1].amplitudes, components[2].amplitudes};
   }
   PerComponent<Series*> outputs() {
     return {&components[0].output, &components[1].output, &components[2].output};

@@ -1,6 +1,7 @@
 // A component's spectrum between the forward and the inverse transform.
 #pragma once
 
+#include <memory_resource>
 #include <vector>
 
 #include "records/fresh_memory.h"
@@ -17,6 +18,10 @@ struct Bin {
 // Bins numbered from 1; bin i lies at angular frequency (i - 1) * dom.
 class Spectrum {
  public:
+  Spectrum() = default;
+  // A spectrum whose room comes from memory.
+  explicit Spectrum(std::pmr::memory_resource* memory) : v_(memory) {}
+
   Bin& operator()(int i) { return v_[static_cast<std::size_t>(i - 1)]; }
   const Bin& operator()(int i) const { return v_[static_cast<std::size_t>(i - 1)]; }
   Bin* data() { return v_.data(); }
@@ -33,7 +38,7 @@ class Spectrum {
   void resize(int n) { v_.resize(static_cast<std::size_t>(n)); }
 
  private:
-  std::vector<Bin> v_;
+  std::pmr::vector<Bin> v_;
 };
 
 }  // namespace smproc

@@ -51,7 +51,7 @@ TEST(ModulusTest, AmplitudesOfASpectrumAreEachBinsModulus) {
       if (i % 11 == 0) b = {std::ldexp(b.re, -1000), b.im};
       fx.append(b);
     }
-    const std::vector<double> a = amplitudes(fx, nom);
+    const std::pmr::vector<double> a = amplitudes(fx, nom);
     ASSERT_EQ(a.size(), static_cast<std::size_t>(nom - 1));
     for (int i = 2; i <= nom; ++i) {
       ASSERT_EQ(std::bit_cast<std::uint64_t>(a[static_cast<std::size_t>(i - 2)]) |

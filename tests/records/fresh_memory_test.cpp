@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include <cstdint>
 #include <vector>
 
 #include "records/series.h"
@@ -37,6 +40,33 @@ TEST(FreshMemoryTest, SeriesGrowsWithZerosAcrossStretches) {
   s.extend_to(40000);  // past the room: new room, values carried over
   for (int i = 1; i <= 33000; ++i) ASSERT_EQ(s(i), i) << i;
   for (int i = 33001; i <= 40000; ++i) ASSERT_EQ(s(i), 0.0) << i;
+}
+
+// A run's arrays share one block while they fit, each aligned as asked and
+// clear of the others; past the block they come from the heap and are given
+// back to it, and a series in the block grows as one on the heap does.
+TEST(FreshMemoryTest, RunMemoryHandsOutDisjointAlignedRoom) {
+  RunMemory memory;
+  struct Case { std::size_t bytes, alignment; };
+  std::vector<std::pair<char*, Case>> given;
+  for (const Case c : {Case{264000, 8}, {1, 1}, {524288, 16}, {3, 64}, {131072, 8},
+                       {RunMemory::block_size, 8}, {100, 4096}, {1 << 20, 8}}) {
+    auto* p = static_cast<char*>(memory.allocate(c.bytes, c.alignment));
+    ASSERT_EQ(reinterpret_cast<std::uintptr_t>(p) % c.alignment, 0u) << c.bytes;
+    for (const auto& [q, d] : given) ASSERT_TRUE(p + c.bytes <= q || q + d.bytes <= p) << c.bytes;
+    std::fill(p, p + c.bytes, 'x');
+    given.emplace_back(p, c);
+  }
+  for (const auto& [p, c] : given) memory.deallocate(p, c.bytes, c.alignment);
+
+  RunMemory room;
+  Series s(&room);
+  s.reserve(capacity);
+  s.extend_to(100);
+  for (int i = 1; i <= 100; ++i) s(i) = i;
+  s.extend_to(2 * capacity);  // beyond the block
+  for (int i = 1; i <= 100; ++i) ASSERT_EQ(s(i), i);
+  for (int i = 101; i <= 2 * capacity; ++i) ASSERT_EQ(s(i), 0.0) << i;
 }
 
 }  // namespace
