@@ -188,7 +188,7 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
   // 3. Polarity.
   polarity_step(con, s.calibrated(), s.nt, a.polarity);
   // 4. The frequency grid; a record too long for the transform ends the run.
-  if (!choose_grid(con, s.nt, s.dt, s.grid)) {
+  if (!choose_grid(con, s.nt, s.dt, s.grid, &s.memory)) {
     throw Stop{"smproc: " + names.ud + " holds " + std::to_string(s.nt) +
                " samples; at most 32768 can be transformed, so no file was written\n"};
   }

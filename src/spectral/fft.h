@@ -2,6 +2,8 @@
 #pragma once
 
 #include <memory>
+#include <memory_resource>
+#include <vector>
 
 #include "spectral/spectrum.h"
 
@@ -12,8 +14,10 @@ namespace smproc {
 class FftPlan {
  public:
   // n: the transform length, a power of two from 1 to 32768; anything else
-  // throws std::invalid_argument.
-  explicit FftPlan(int n);
+  // throws std::invalid_argument. The factors take their room from memory,
+  // which must outlive the plan.
+  explicit FftPlan(int n,
+                   std::pmr::memory_resource* memory = std::pmr::get_default_resource());
 
   int length() const { return n_; }
 
@@ -38,7 +42,7 @@ class FftPlan {
   Butterflies widest_ = Butterflies::scalar;
   // The forward transform's last-stage factors, (cos, sin) pairs, from which
   // every stage of both directions takes its own.
-  std::unique_ptr<double[]> factors_;
+  std::pmr::vector<double> factors_;
 };
 
 // In-place decimation-in-time transform of a(1..n), n a power of two not above

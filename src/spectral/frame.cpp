@@ -39,7 +39,8 @@ bool choose_length(int nt, int& nf, int& if1) {
   return false;
 }
 
-bool choose_grid(textio::Console& con, int nt, double dt, Grid& g) {
+bool choose_grid(textio::Console& con, int nt, double dt, Grid& g,
+                 std::pmr::memory_resource* memory) {
   Grid chosen;
   if (!choose_length(nt, chosen.nf, chosen.if1)) {
     textio::list_write(con.out, {" NT>2**15 !!!!!"});
@@ -52,7 +53,7 @@ bool choose_grid(textio::Console& con, int nt, double dt, Grid& g) {
   // One grid step beyond the Nyquist bin; echoed only.
   chosen.eom = static_cast<double>(chosen.nom) * chosen.dom;
   // One table of twiddle factors serves the run's six transforms.
-  chosen.plan = std::make_shared<const FftPlan>(chosen.nf);
+  chosen.plan = std::make_shared<const FftPlan>(chosen.nf, memory);
   g = std::move(chosen);
 
   textio::list_write(con.out, {});

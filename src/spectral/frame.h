@@ -26,10 +26,12 @@ struct Grid {
 // false when nt exceeds 32768.
 bool choose_length(int nt, int& nf, int& if1);
 
-// Chooses the grid for nt and dt, with the twiddle factors of nf, and echoes
-// it. Returns false after the " NT>2**15 !!!!!" line when nt is above 32768,
-// with the grid untouched.
-bool choose_grid(textio::Console& con, int nt, double dt, Grid& grid);
+// Chooses the grid for nt and dt, with the twiddle factors of nf (their room
+// from memory, which must outlive the grid's plan), and echoes it. Returns
+// false after the " NT>2**15 !!!!!" line when nt is above 32768, with the
+// grid untouched.
+bool choose_grid(textio::Console& con, int nt, double dt, Grid& grid,
+                 std::pmr::memory_resource* memory = std::pmr::get_default_resource());
 
 // One component into the frequency domain: samples 1..nt of xr as the real
 // parts of fx, zero-padded to nf bins, transformed and scaled by dt.
