@@ -325,17 +325,19 @@ RowWriter::RowWriter(const Format& format, std::size_t items) : format_text_(for
     }
     ++p;
   }
-  for (const Line& line : lines_) text_length_ += line.length + 1;
+  for (Line& line : lines_) {
+    text_length_ += line.length + 1;
+    for (Piece& piece : line.pieces)
+      piece.text.copy(piece.head, std::min(piece.text.size(), sizeof piece.head));
+  }
 }
 
 std::size_t RowWriter::put_pieces(char* p, const Line& line, std::span<const double> items,
                                   std::size_t k) {
   for (const Piece& piece : line.pieces) {
     const std::size_t n = piece.text.size();
-    if (n == 1) {
-      *p = piece.text[0];  // the separator of most rows
-    } else if (n <= 16) {
-      copy_short(p, piece.text.data(), n);
+    if (n <= sizeof piece.head) {
+      std::memcpy(p, piece.head, sizeof piece.head);
     } else {
       std::memcpy(p, piece.text.data(), n);
     }
@@ -353,7 +355,7 @@ void RowWriter::write(Output& out, std::span<const double> items) const {
   std::size_t k = 0;
   if (!out.remembers_last_line()) {
     // Every line in place at once, its line end included.
-    char* p = out.room(text_length_);
+    char* p = out.room(text_length_ + sizeof(Piece::head));
     for (const Line& line : lines_) {
       k = put_pieces(p, line, items, k);
       p += line.length;
@@ -364,7 +366,7 @@ void RowWriter::write(Output& out, std::span<const double> items) const {
     return;
   }
   for (const Line& line : lines_) {
-    k = put_pieces(out.room(line.length), line, items, k);
+    k = put_pieces(out.room(line.length + sizeof(Piece::head)), line, items, k);
     out.added(line.length);
     out.end_line();
   }

@@ -164,6 +164,10 @@ class RowWriter {
   // Text (blanks, literals), then a field or nothing.
   struct Piece {
     std::string text;
+    // Its first eight bytes (blanks past its end), stored all at once: what
+    // runs past the text is overwritten by what follows it, or lies past the
+    // line in room made for that.
+    char head[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
     FieldWriter field = nullptr;
     int w = 0;
     int d = 0;
