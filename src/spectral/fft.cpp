@@ -50,17 +50,18 @@ bool is_length(int n) { return n >= 1 && n <= max_length && (n & (n - 1)) == 0; 
 // the library's cosine and sine are even and odd to the bit (the tests check
 // every length), so its factors are (cos, 0 - sin): the subtraction keeps the
 // sine of the angle zero +0, as that angle is +0 in both directions.
-std::pmr::vector<double> last_stage_factors(int n, std::pmr::memory_resource* memory) {
-  std::pmr::vector<double> t(memory);
-  if (n <= 1) return t;
+FftPlan::Factors last_stage_factors(int n, std::pmr::memory_resource* memory) {
+  if (n <= 1) return FftPlan::Factors(nullptr, {memory, 0});
+  const auto count = static_cast<std::size_t>(n);
+  // Every entry is written below, so none is cleared first.
+  FftPlan::Factors t(static_cast<double*>(memory->allocate(count * sizeof(double), alignof(double))),
+                     {memory, count});
+  fault_in(t.get(), count * sizeof(double));
   const int half = n / 2;
-  // Every entry is appended in turn, so none is cleared first.
-  t.reserve(static_cast<std::size_t>(n));
-  fault_in(t.data(), sizeof(double) * static_cast<std::size_t>(n));
   for (int k = 0; k < half; ++k) {
     const double angle = static_cast<double>(k * -1) * pai / static_cast<double>(half);
-    t.push_back(std::cos(angle));
-    t.push_back(std::sin(angle));
+    t[2 * k] = std::cos(angle);
+    t[2 * k + 1] = std::sin(angle);
   }
   return t;
 }
@@ -618,7 +619,8 @@ bool FftPlan::available(Butterflies how) {
   return false;
 }
 
-FftPlan::FftPlan(int n, std::pmr::memory_resource* memory) : n_(n), factors_(memory) {
+FftPlan::FftPlan(int n, std::pmr::memory_resource* memory)
+    : n_(n), factors_(nullptr, {memory, 0}) {
   if (!is_length(n))
     throw std::invalid_argument("FftPlan: length must be a power of two from 1 to 32768");
   factors_ = last_stage_factors(n, memory);
@@ -633,7 +635,7 @@ void FftPlan::transform(Bin* a, int ind, Butterflies how) const {
     throw std::invalid_argument("FftPlan: the exponent sign must be -1 or +1");
   if (!available(how)) throw std::invalid_argument("FftPlan: butterflies not available here");
   if (n_ <= 1) return;
-  const double* t = factors_.data();
+  const double* t = factors_.get();
   // Below 16 the vector passes have nothing to gain.
   if (how == Butterflies::scalar || n_ < 16) {
     scalar_transform(n_, a, t, ind);

@@ -2,8 +2,8 @@
 #pragma once
 
 #include <memory>
+#include <cstddef>
 #include <memory_resource>
-#include <vector>
 
 #include "spectral/spectrum.h"
 
@@ -37,12 +37,20 @@ class FftPlan {
   // they are not available.
   void transform(Bin* a, int ind, Butterflies how) const;
 
+  // The factors' room, given back to the memory it came from.
+  struct FactorRoom {
+    std::pmr::memory_resource* memory;
+    std::size_t count;
+    void operator()(double* p) const { memory->deallocate(p, count * sizeof(double), alignof(double)); }
+  };
+  using Factors = std::unique_ptr<double[], FactorRoom>;
+
  private:
   int n_;
   Butterflies widest_ = Butterflies::scalar;
   // The forward transform's last-stage factors, (cos, sin) pairs, from which
   // every stage of both directions takes its own.
-  std::pmr::vector<double> factors_;
+  Factors factors_;
 };
 
 // In-place decimation-in-time transform of a(1..n), n a power of two not above
