@@ -91,14 +91,20 @@ void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
   textio::Output file = textio::open_for_writing("amp3.csv", textio::unit_spectrum, place, "spectrum file");
   textio::list_write(file, {"frequency(Hz),NS,EW,UD"});
   // Bins 2..nom: zero frequency is left out, the Nyquist bin is the last row.
-  for (int i = 2; i <= nom; ++i) {
-    const double f = (static_cast<double>(i - 1) * dom) / 6.283185307;
-    const auto k = static_cast<std::size_t>(i - 2);
-    const double values[] = {f, a[0][k], a[1][k], a[2][k]};
-    if (full_precision)
+  const auto bin_row = [&](std::size_t k, std::span<double> values) {
+    const int i = static_cast<int>(k) + 2;
+    values[0] = (static_cast<double>(i - 1) * dom) / 6.283185307;
+    for (int c = 0; c < 3; ++c) values[1 + c] = a[c][k];
+  };
+  const std::size_t rows = nom >= 2 ? static_cast<std::size_t>(nom - 1) : 0;
+  if (full_precision) {
+    double values[4];
+    for (std::size_t k = 0; k < rows; ++k) {
+      bin_row(k, values);
       write_full_precision_row(file, values);
-    else
-      row.write(file, values);
+    }
+  } else {
+    row.write_rows(file, rows, bin_row);
   }
   file.close();
 }

@@ -33,16 +33,21 @@ void waveform_file_step(textio::Console& con, textio::Warnings& warnings,
   textio::Output out = textio::open_for_writing(otfile, textio::unit_file, place, "waveform file");
   textio::list_write(out, {"time(s)", ",NS", ",EW", ",UD"});
   const textio::RowWriter row(textio::Format("(F8.3,4(',',F12.4))"), 4);
-  const int rows = row_count(nt, stride);
+  const auto rows = static_cast<std::size_t>(row_count(nt, stride));
   const int step = row_step(stride);
-  for (int k = 0; k < rows; ++k) {
-    int i = 1 + k * step;
-    const double values[] = {static_cast<double>(i - 1) * dt, x[0]->get(i), x[1]->get(i),
-                             x[2]->get(i)};
-    if (full_precision)
+  const auto sample_row = [&](std::size_t k, std::span<double> values) {
+    const int i = 1 + static_cast<int>(k) * step;
+    values[0] = static_cast<double>(i - 1) * dt;
+    for (int c = 0; c < 3; ++c) values[1 + c] = x[c]->get(i);
+  };
+  if (full_precision) {
+    double values[4];
+    for (std::size_t k = 0; k < rows; ++k) {
+      sample_row(k, values);
       write_full_precision_row(out, values);
-    else
-      row.write(out, values);
+    }
+  } else {
+    row.write_rows(out, rows, sample_row);
   }
   out.close();
 }

@@ -259,7 +259,8 @@ void formatted_write(Output& out, const Format& format, std::span<const double> 
   RowWriter(format, items.size()).write(out, items);
 }
 
-RowWriter::RowWriter(const Format& format, std::size_t items) : format_text_(format.text()) {
+RowWriter::RowWriter(const Format& format, std::size_t items)
+    : format_text_(format.text()), items_(items) {
   // The format stepped through as a write of that many items steps through
   // it: nX places are written once something follows them on their line,
   // and items left at the format's end start a new line from its last group.
@@ -352,6 +353,10 @@ std::size_t RowWriter::put_pieces(char* p, const Line& line, std::span<const dou
 
 void RowWriter::write(Output& out, std::span<const double> items) const {
   out.begin_statement(format_text_);
+  put_row(out, items);
+}
+
+void RowWriter::put_row(Output& out, std::span<const double> items) const {
   std::size_t k = 0;
   if (!out.remembers_last_line()) {
     // Every line in place at once, its line end included.

@@ -159,6 +159,17 @@ class RowWriter {
   // The same as formatted_write(out, format, items); items.size() must be
   // the number given at construction.
   void write(Output& out, std::span<const double> items) const;
+  // Rows 0 .. rows - 1, row k's items set by fill(k, items): the same as
+  // write() of each in turn.
+  template <typename Fill>
+  void write_rows(Output& out, std::size_t rows, Fill fill) const {
+    out.begin_statement(format_text_);
+    std::vector<double> items(items_);
+    for (std::size_t k = 0; k < rows; ++k) {
+      fill(k, std::span<double>(items));
+      put_row(out, items);
+    }
+  }
 
  private:
   // Text (blanks, literals), then a field or nothing.
@@ -176,6 +187,8 @@ class RowWriter {
     std::vector<Piece> pieces;
     std::size_t length = 0;  // without the line end
   };
+  // write() once the statement is begun.
+  void put_row(Output& out, std::span<const double> items) const;
   // Writes a line's pieces from p on; returns the item after the line's last.
   static std::size_t put_pieces(char* p, const Line& line, std::span<const double> items,
                                 std::size_t k);
@@ -183,6 +196,7 @@ class RowWriter {
   std::string format_text_;
   std::vector<Line> lines_;  // each ends with a line end
   std::size_t text_length_ = 0;  // of all lines, line ends included
+  std::size_t items_ = 0;
 };
 void formatted_write(Output& out, const Format& format, std::initializer_list<double> items);
 

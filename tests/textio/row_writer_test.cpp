@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cmath>
 #include <limits>
 #include <random>
@@ -74,15 +76,25 @@ TEST(RowWriterTest, ManyRowsMatchTheFormatReadPlainly) {
       const RowWriter writer(format, items);
       std::string got, want;
       Output out = Output::to_text(&got, unit_file, "rows");
+      std::vector<std::size_t> starts;
       for (std::size_t at = 0; at + items <= values.size(); at += items + 1) {
         const std::vector<double> row(values.begin() + static_cast<long>(at),
                                       values.begin() + static_cast<long>(at + items));
         writer.write(out, row);
         want += reference(format, row);
+        starts.push_back(at);
         if (items == 0 && at > 20) break;
       }
       out.close();
       ASSERT_EQ(got, want);
+      // The same rows as one run of rows.
+      std::string run;
+      Output rows = Output::to_text(&run, unit_file, "rows");
+      writer.write_rows(rows, starts.size(), [&](std::size_t k, std::span<double> row) {
+        std::copy_n(values.begin() + static_cast<long>(starts[k]), items, row.begin());
+      });
+      rows.close();
+      ASSERT_EQ(run, want);
     }
   }
 }
