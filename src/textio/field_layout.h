@@ -161,6 +161,24 @@ inline char* put_digits(char* end, std::uint64_t& x, int count) {
   return end;
 }
 
+// The eight decimal digits of x < 10^8 as byte values 0 to 9, the 10^7s in
+// the lowest byte (the first in memory): x split into halves of four digits,
+// each half into pairs and each pair into digits, all lanes of the word at
+// once. Within a lane the quotients are products and shifts: x * 10486 >> 20
+// is x / 100 for x < 43699, x * 103 >> 10 is x / 10 for x < 179, and no lane's
+// product reaches the next lane.
+inline std::uint64_t eight_digits(std::uint64_t x) {
+  const std::uint64_t high = x / 10000;
+  std::uint64_t v = high | (x - high * 10000) << 32;
+  const std::uint64_t hundreds = (v * 10486) >> 20 & 0x0000007f0000007f;
+  v = hundreds | (v - hundreds * 100) << 16;
+  const std::uint64_t tens = (v * 103) >> 10 & 0x000f000f000f000f;
+  return tens | (v - tens * 10) << 8;
+}
+
+// A mask of the lowest n bytes of a word, 0 <= n <= 7.
+inline std::uint64_t low_bytes(int n) { return (std::uint64_t{1} << (8 * n)) - 1; }
+
 // Writes all the decimal digits of x (at least one) ending just before `end`.
 inline char* put_number(char* end, std::uint64_t x) {
   while (x >= 100) end = put_digits(end, x, 2);

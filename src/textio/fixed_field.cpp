@@ -1,5 +1,6 @@
 #include "textio/fixed_field.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -78,14 +79,66 @@ namespace {
   put_blanks(dst, static_cast<std::size_t>(p - dst));
 }
 
+// The field of a value whose rounded digits number at most k = min(8, W - 1)
+// (q < 10^k), made in one word. q is found as above. Its k digits, with
+// leading zeros, are the field's last k + 1 places but the point: I = k - D
+// before it, D after. The leading zeros before the point but its last are
+// blanks, a minus takes the place before the first digit kept (a blanked zero
+// or one of the W - k - 1 places before those), and the rest are blanks:
+// the general layout's text, right-aligned. A minus with no place before the
+// digits, and every value this does not reach, goes the general way.
 template <int W, int D>
-void write_fixed_field_as(char* dst, double v, int, int) {
-  render_fixed_field(dst, v, W, D);
+bool put_short_fixed(char* dst, double v) {
+  constexpr int k = W - 1 < 8 ? W - 1 : 8;
+  constexpr int integral = k - D;
+  constexpr int before = W - k - 1;  // places left of the digits
+  static_assert(D >= 1 && D <= 4 && integral >= 1 && before <= 8);
+  constexpr std::uint64_t pow5 = pow10_table[D] >> D;
+  const BinaryValue b = binary_value(v);
+  const int t = -b.e - D;
+  if (b.e >= 0 || t <= 0) return false;  // |v| >= 2^(52 - D), infinities, NaNs
+  std::uint64_t q = 0;
+  if (t < 64) {
+    const std::uint64_t n = b.m * pow5;
+    q = n >> t;
+    const std::uint64_t r = n - (q << t);
+    // Up if r > half, or r == half and q is odd: r + (q & 1) > half.
+    q += r + (q & 1) > std::uint64_t{1} << (t - 1) ? 1 : 0;
+  }
+  if (q >= pow10_table[k]) return false;
+  const bool minus = v < 0 && q != 0;
+  const std::uint64_t raw = eight_digits(q) >> (8 * (8 - k));  // the first digit lowest
+  const int zeros = std::countr_zero(raw) / 8;
+  const int blanked = zeros < integral - 1 ? zeros : integral - 1;
+  if (before == 0 && minus && blanked == 0) return false;
+  constexpr std::uint64_t ascii = 0x3030303030303030 >> (8 * (8 - k));
+  const std::uint64_t digits = raw + ascii;
+  std::uint64_t text = (digits & low_bytes(integral)) | std::uint64_t{'.'} << (8 * integral);
+  if constexpr (integral + 1 < 8) text |= (digits >> (8 * integral)) << (8 * (integral + 1));
+  const std::uint64_t blanks = low_bytes(blanked);
+  text = (text & ~blanks) | (0x2020202020202020 & blanks);
+  if constexpr (before > 0) std::memcpy(dst, "        ", before);
+  std::memcpy(dst + before, &text, 8);
+  if constexpr (k == 8) dst[before + 8] = static_cast<char>(digits >> 56);
+  // A blank, or the first digit when there is no sign.
+  const int sign_at = before + blanked - 1 > 0 ? before + blanked - 1 : 0;
+  dst[sign_at] = minus ? '-' : dst[sign_at];
+  return true;
 }
 
 }  // namespace
 
 void write_fixed_field(char* dst, double v, int w, int d) { render_fixed_field(dst, v, w, d); }
+
+namespace {
+
+// The general way out of line, so that the short one needs no stack frame.
+template <int W, int D>
+void write_fixed_field_as(char* dst, double v, int, int) {
+  if (!put_short_fixed<W, D>(dst, v)) write_fixed_field(dst, v, W, D);
+}
+
+}  // namespace
 
 FieldWriter fixed_field_writer(int w, int d) {
   if (w == 8 && d == 3) return write_fixed_field_as<8, 3>;    // the waveform file's times

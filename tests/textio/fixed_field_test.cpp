@@ -70,6 +70,21 @@ TEST(FixedFieldTest, OutputFileFieldsMatchTheGeneralConversion) {
     expect_same_fields(all_cases(1000 + k.w * 100 + k.d, k.w, k.d, 40000), k.w, k.d);
 }
 
+TEST(FixedFieldTest, OutputFileFieldsMatchAroundEveryDigitCount) {
+  // The output files' fields are made in one word up to eight digits: the
+  // largest and smallest values of every digit count up to nine, either sign.
+  struct Kind { int w, d; };
+  for (Kind k : {Kind{8, 3}, Kind{12, 4}, Kind{8, 4}}) {
+    std::vector<double> values;
+    for (int digits = 1; digits <= 9; ++digits) {
+      const double edge = nearest(decimal_tie(std::string(digits, '9'), k.d + 1));
+      const double lowest = std::pow(10.0, digits - 1 - k.d);
+      for (double v : {edge, -edge, lowest, -lowest}) add_with_neighbours(values, v, 3);
+    }
+    expect_same_fields(values, k.w, k.d);
+  }
+}
+
 TEST(FixedFieldTest, EveryPrecisionAndWidthMatchesTheGeneralConversion) {
   // Narrow (the dropped "0" and asterisks), ordinary, and wide enough to show
   // every digit; past 19 decimals only the general conversion is used.
