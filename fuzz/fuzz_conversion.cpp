@@ -1,6 +1,7 @@
 // The fast number conversions against the general ones. The first 8 bytes
 // are a double's bits (missing bytes count as zero), the next two pick an F
-// and an E field: width 1 + b8 % 64, decimals b9 % 101 (at least 1 for E).
+// and an E field: width 1 + b8 % 64, decimals b9 % 101 (at least 1 for E);
+// the output files' fields (F8.3, F12.4, F8.4, E12.4) are checked as well.
 // The rest is a list-read token: when the short way for plain integers takes
 // it, the general conversion must give the same bits; when it is any number,
 // that value and its neighbours are rendered too, so decimal ties written out
@@ -13,6 +14,7 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "fuzz_support.h"
 #include "textio/exponent_field.h"
@@ -26,10 +28,23 @@ using namespace smproc::textio;
 
 namespace {
 
+std::string written(FieldWriter write, double v, int w, int d) {
+  std::string s(static_cast<std::size_t>(w), '?');
+  write(s.data(), v, w, d);
+  return s;
+}
+
 void compare_fields(double v, int w, int d) {
   if (fixed_field(v, w, d) != exact_fixed_field(v, w, d)) fuzz::defect("F field differs");
   if (d >= 1 && exponent_field(v, w, d) != exact_exponent_field(v, w, d))
     fuzz::defect("E field differs");
+  // The output files' fields, by the writers compiled for them.
+  for (const auto& [fw, fd] : {std::pair{8, 3}, std::pair{12, 4}, std::pair{8, 4}}) {
+    if (written(fixed_field_writer(fw, fd), v, fw, fd) != exact_fixed_field(v, fw, fd))
+      fuzz::defect("output file's F field differs");
+  }
+  if (written(exponent_field_writer(12, 4), v, 12, 4) != exact_exponent_field(v, 12, 4))
+    fuzz::defect("output file's E field differs");
 }
 
 }  // namespace

@@ -91,16 +91,56 @@ void append_exponent_field(std::string& dst, double v, int w, int d) {
 
 namespace {
 
-// The field, inlined into each writer so that a writer for one w and d has
-// them as constants.
-[[gnu::always_inline]] inline void render_exponent_field(char* dst, double v, int w, int d) {
-  const auto exact = [&] {
-    put_appended(dst, w, [&](std::string& s) { append_exact_exponent_field(s, v, w, d); });
-  };
-  if (d < 1 || d > 19 || !std::isfinite(v)) return exact();
-  std::uint64_t digits = 0;
-  int k = -1;  // zero shows the exponent +00
-  if (v != 0 && !significant_digits(v, d, digits, k)) return exact();
+// The d significant digits of v != 0 as significant_digits gives them, by
+// one rounded product or quotient where that is as good as the exact
+// value. X = |v| * 10^p, with 10^p (or 10^-p, p < 0) an exact double for
+// |p| <= 22, is rounded once: off by at most X * 2^-53 < 10^d * 2^-53, far
+// below `margin`. Where the rounded X lies more than margin from every
+// integer and every integer and a half, the exact X has the same integer
+// part, the same count of digits and the same rounding (no tie is so near),
+// so D and k are found from it as significant_digits finds them from the
+// exact X. Everything else (ties and near-ties, |p| > 22, infinities and
+// NaNs): false.
+template <int D>
+bool quick_significant_digits(double v, std::uint64_t& digits, int& exponent) {
+  static_assert(D >= 1 && D <= 8);
+  constexpr double margin = 1e-6;  // 10^8 * 2^-53 is about 1.1e-8
+  static constexpr double exact_powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  constexpr auto lowest = static_cast<double>(pow10_table[D - 1]);
+  constexpr auto limit = static_cast<double>(pow10_table[D]);
+  const double a = std::fabs(v);
+  const BinaryValue b = binary_value(a);
+  if (b.m == 0) return false;
+  int k = ((b.e + 63 - std::countl_zero(b.m)) * 78913) >> 18;  // as significant_digits
+  for (int tries = 0; tries < 3; ++tries) {
+    const int p = D - 1 - k;
+    if (p > 22 || p < -22) return false;
+    const double x = p >= 0 ? a * exact_powers[p] : a / exact_powers[-p];
+    const auto whole = static_cast<std::uint64_t>(x);
+    const double rest = x - static_cast<double>(whole);  // exact
+    if (rest < margin || rest > 1 - margin || std::fabs(rest - 0.5) < margin) return false;
+    if (x < lowest) {
+      --k;
+    } else if (x >= limit) {
+      ++k;
+    } else {
+      digits = whole + (rest > 0.5 ? 1 : 0);
+      if (digits == pow10_table[D]) {
+        digits = pow10_table[D - 1];
+        ++k;
+      }
+      exponent = k;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Lays the field out from the d significant digits of v and their exponent k.
+[[gnu::always_inline]] inline void put_exponent_text(char* dst, double v, int w, int d,
+                                                     std::uint64_t digits, int k) {
   // Sign, "0.", d digits and the exponent of the 0.dddd form (E and two
   // digits, or three digits after the sign): always this long.
   const int len = (v < 0 ? 1 : 0) + 2 + d + 4;
@@ -121,16 +161,33 @@ namespace {
   put_blanks(dst, static_cast<std::size_t>(p - dst));
 }
 
-template <int W, int D>
-void write_exponent_field_as(char* dst, double v, int, int) {
-  render_exponent_field(dst, v, W, D);
-}
-
 }  // namespace
 
 void write_exponent_field(char* dst, double v, int w, int d) {
-  render_exponent_field(dst, v, w, d);
+  const auto exact = [&] {
+    put_appended(dst, w, [&](std::string& s) { append_exact_exponent_field(s, v, w, d); });
+  };
+  if (d < 1 || d > 19 || !std::isfinite(v)) return exact();
+  std::uint64_t digits = 0;
+  int k = -1;  // zero shows the exponent +00
+  if (v != 0 && !significant_digits(v, d, digits, k)) return exact();
+  put_exponent_text(dst, v, w, d, digits, k);
 }
+
+namespace {
+
+// The general way out of line, so that the quick one needs no stack frame.
+template <int W, int D>
+void write_exponent_field_as(char* dst, double v, int, int) {
+  std::uint64_t digits = 0;
+  int k = -1;  // zero shows the exponent +00
+  if (v == 0 || quick_significant_digits<D>(v, digits, k))
+    put_exponent_text(dst, v, W, D, digits, k);
+  else
+    write_exponent_field(dst, v, W, D);
+}
+
+}  // namespace
 
 FieldWriter exponent_field_writer(int w, int d) {
   if (w == 12 && d == 4) return write_exponent_field_as<12, 4>;  // amp3.csv's amplitudes
