@@ -28,6 +28,13 @@ class RunMemory : public std::pmr::memory_resource {
 
   static constexpr std::size_t block_size = std::size_t{2} << 20;
 
+  // Hands the block out again from its start: for runs one after another,
+  // each on memory the last one brought in. Nothing taken from the block
+  // may be in use any more.
+  void start_over() noexcept {
+    if (end_) next_ = end_ - block_size;
+  }
+
  private:
   void* do_allocate(std::size_t bytes, std::size_t alignment) override;
   void do_deallocate(void* p, std::size_t bytes, std::size_t alignment) override;

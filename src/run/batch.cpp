@@ -74,7 +74,8 @@ std::string signal_name(int sig) {
   return "signal " + std::to_string(sig);
 }
 
-StationRow run_station(const Station& station, const BatchSetup& setup, ErrorLines& err) {
+StationRow run_station(const Station& station, const BatchSetup& setup, ErrorLines& err,
+                       RunMemory& memory) {
   StationRow row;
   row.name = station.name;
   row.outcome = StationRow::Outcome::failed;
@@ -94,6 +95,7 @@ StationRow run_station(const Station& station, const BatchSetup& setup, ErrorLin
   std::string console;
   run.console.text = &console;
   run.out_dir = dir;
+  run.memory = &memory;  // brought in by the worker's first station
   run.on_warning = [&](const std::string& w) { err.line(prefix + "warning: " + w); };
   const RunOutcome outcome = run_record_set(run);
   row.summary = outcome.summary;
@@ -166,11 +168,12 @@ std::vector<StationRow> run_batch(const std::vector<Station>& stations, const Ba
   std::condition_variable all_done;
   std::size_t running = 0;
   auto work = [&] {
+    RunMemory memory;
     for (;;) {
       if (stop.load() != 0) break;
       const std::size_t i = next.fetch_add(1);
       if (i >= n) break;
-      rows[i] = run_station(stations[i], setup, err);
+      rows[i] = run_station(stations[i], setup, err, memory);
       err.finished(rows[i].outcome == StationRow::Outcome::ok);
     }
     std::lock_guard<std::mutex> lock(mutex);

@@ -247,7 +247,7 @@ RunOutcome run_record_set(const RunSetup& setup) {
   RunOutcome outcome;
   textio::Warnings warnings(setup.on_warning);
   try {
-    auto state = std::make_unique<State>();
+    auto state = std::make_unique<State>(setup.memory);
     textio::Console con = open_console(setup);
     try {
       textio::OutputPlace place;

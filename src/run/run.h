@@ -59,6 +59,9 @@ struct RunSetup {
   // The outcome carries the run's summary (peaks over the waveform file's
   // rows), which a table of many runs shows; a single run shows none.
   bool summarize = true;
+  // Room for the run's large arrays that runs one after another share, each
+  // starting it over; none: the run maps its own.
+  RunMemory* memory = nullptr;
 };
 
 // The opt-in features as the steps take them; all off, a run is the dialogue

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory_resource>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -49,8 +50,19 @@ struct Answers {
 };
 
 struct State {
-  // First, so that it outlives the arrays it holds.
-  RunMemory memory;
+  // On `shared`, started over, or else on memory of its own.
+  explicit State(RunMemory* shared = nullptr) : memory(shared ? *shared : own_memory.emplace()) {
+    if (shared) shared->start_over();
+  }
+  State(const State&) = delete;
+  State& operator=(const State&) = delete;
+
+ private:
+  std::optional<RunMemory> own_memory;  // first, so that it outlives the arrays it holds
+
+ public:
+  // Where the series, the spectrum, the amplitudes and the factors have their room.
+  RunMemory& memory;
   PerComponent<Component> components{Component(&memory), Component(&memory),
                                      Component(&memory)};
   // 0.01 s held in single precision, widened: the sampling interval of every record.

@@ -59,6 +59,12 @@ TEST(FreshMemoryTest, RunMemoryHandsOutDisjointAlignedRoom) {
   }
   for (const auto& [p, c] : given) memory.deallocate(p, c.bytes, c.alignment);
 
+  // Started over, the block hands out the same room again.
+  auto* first = static_cast<char*>(memory.allocate(64, 8));
+  memory.start_over();
+  EXPECT_EQ(memory.allocate(64, 8), given.front().first);
+  EXPECT_NE(first, given.front().first);
+
   RunMemory room;
   Series s(&room);
   s.reserve(capacity);
