@@ -25,7 +25,8 @@ void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
 
 // The moduli of bins 2..nom of fx, in order: what amp3.csv writes of it.
 std::pmr::vector<double> amplitudes(
-    const Spectrum& fx, int nom, std::pmr::memory_resource* memory = std::pmr::get_default_resource());
+    const Spectrum& fx, int nom,
+    std::pmr::memory_resource* memory = std::pmr::get_default_resource());
 
 // The same file from the three components' amplitudes (bins 2..nom each).
 void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,

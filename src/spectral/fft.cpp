@@ -5,7 +5,6 @@
 #include <memory>
 #include <stdexcept>
 
-
 #if defined(__SSE2__)
 // GCC 12 takes the AVX-512 headers' deliberately undefined start values for
 // uninitialised reads.
@@ -53,8 +52,9 @@ FftPlan::Factors last_stage_factors(int n, std::pmr::memory_resource* memory) {
   if (n <= 1) return FftPlan::Factors(nullptr, {memory, 0});
   const auto count = static_cast<std::size_t>(n);
   // Every entry is written below, so none is cleared first.
-  FftPlan::Factors t(static_cast<double*>(memory->allocate(count * sizeof(double), alignof(double))),
-                     {memory, count});
+  FftPlan::Factors t(
+      static_cast<double*>(memory->allocate(count * sizeof(double), alignof(double))),
+      {memory, count});
   const int half = n / 2;
   // half is a power of two: dividing by it and multiplying by its exact
   // reciprocal both scale the product exactly, and the second is quicker.
@@ -620,8 +620,7 @@ bool FftPlan::available(Butterflies how) {
   return false;
 }
 
-FftPlan::FftPlan(int n, std::pmr::memory_resource* memory)
-    : n_(n), factors_(nullptr, {memory, 0}) {
+FftPlan::FftPlan(int n, std::pmr::memory_resource* memory) : n_(n), factors_(nullptr, {memory, 0}) {
   if (!is_length(n))
     throw std::invalid_argument("FftPlan: length must be a power of two from 1 to 32768");
   factors_ = last_stage_factors(n, memory);

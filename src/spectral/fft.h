@@ -1,8 +1,8 @@
 // The radix-2 transform of the run.
 #pragma once
 
-#include <memory>
 #include <cstddef>
+#include <memory>
 #include <memory_resource>
 
 #include "spectral/spectrum.h"
@@ -16,8 +16,7 @@ class FftPlan {
   // n: the transform length, a power of two from 1 to 32768; anything else
   // throws std::invalid_argument. The factors take their room from memory,
   // which must outlive the plan.
-  explicit FftPlan(int n,
-                   std::pmr::memory_resource* memory = std::pmr::get_default_resource());
+  explicit FftPlan(int n, std::pmr::memory_resource* memory = std::pmr::get_default_resource());
 
   int length() const { return n_; }
 
@@ -41,7 +40,9 @@ class FftPlan {
   struct FactorRoom {
     std::pmr::memory_resource* memory;
     std::size_t count;
-    void operator()(double* p) const { memory->deallocate(p, count * sizeof(double), alignof(double)); }
+    void operator()(double* p) const {
+      memory->deallocate(p, count * sizeof(double), alignof(double));
+    }
   };
   using Factors = std::unique_ptr<double[], FactorRoom>;
 

@@ -67,7 +67,8 @@ TEST(RowWriterTest, ManyRowsMatchTheFormatReadPlainly) {
                    -99999.99995, 1e7, 0.00005, -0.00005})
     values.push_back(v);
   const char* formats[] = {"(F8.3,4(',',F12.4))", "(F8.4,6(',',E12.4))", "(F5.2,2X,E10.3)",
-                           "('x',2(F6.1,/),3X,F4.0)", "(E8.1,F3.1,F2.0)", "('abc',2X)"};
+                           "('x',2(F6.1,/),3X,F4.0)", "(E8.1,F3.1,F2.0)", "('abc',2X)",
+                           "('a literal longer than eight',F6.2,'and a long tail too',2X,F1.0)"};
   for (const char* text : formats) {
     const Format format(text);
     for (std::size_t items = 0; items <= 6; ++items) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "support/console_capture.h"
 
@@ -16,8 +17,65 @@ using smproc::testing::CapturedConsole;
 constexpr double inf = std::numeric_limits<double>::infinity();
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 
+// The pending bytes of an output against a plain string doing the same:
+// appends small and past every capacity, room written in place, bytes
+// dropped from the front, and a move that leaves the source empty.
+TEST(PendingBytesTest, KeepsEveryByteThroughGrowthAndDrops) {
+  PendingBytes bytes;
+  std::string model;
+  struct Step {
+    char op;
+    std::size_t n;
+  };
+  const Step steps[] = {{'a', 1},     {'p', 1},      {'r', 10},    {'a', 100},    {'d', 7},
+                        {'a', 70000}, {'r', 5},      {'d', 69999}, {'a', 200000}, {'p', 1},
+                        {'d', 0},     {'r', 300000}, {'d', 1}};
+  char next = 'a';
+  auto text = [&](std::size_t n) {
+    std::string t;
+    for (std::size_t i = 0; i < n; ++i)
+      t.push_back(next = static_cast<char>(next == 'z' ? 'a' : next + 1));
+    return t;
+  };
+  for (const Step& s : steps) {
+    switch (s.op) {
+      case 'a': {
+        const std::string t = text(s.n);
+        bytes.append(t);
+        model += t;
+        break;
+      }
+      case 'p':
+        bytes.push_back('!');
+        model.push_back('!');
+        break;
+      case 'r': {
+        const std::string t = text(s.n);
+        t.copy(bytes.room(s.n), s.n);
+        bytes.added(s.n);
+        model += t;
+        break;
+      }
+      case 'd':
+        bytes.drop(s.n);
+        model.erase(0, s.n);
+        break;
+    }
+    ASSERT_EQ(bytes.view(), model) << s.op << " " << s.n;
+  }
+  PendingBytes moved(std::move(bytes));
+  EXPECT_EQ(moved.view(), model);
+  EXPECT_TRUE(bytes.empty());  // NOLINT(bugprone-use-after-move): the moved-from state is part of
+                               // the contract
+  bytes.append("again");
+  EXPECT_EQ(bytes.view(), "again");
+}
+
 TEST(ListDoubleTest, RenderingWithPointAndSignPlace) {
-  struct Case { double v; const char* text; };
+  struct Case {
+    double v;
+    const char* text;
+  };
   const Case cases[] = {
       {12.345, "  12.345"},
       {-2.5, " -2.5"},
@@ -88,7 +146,11 @@ TEST(ListWriteTest, WrapBeforeReachingColumn80) {
 }
 
 TEST(FixedFieldTest, Renderings) {
-  struct Case { double v; int w, d; const char* text; };
+  struct Case {
+    double v;
+    int w, d;
+    const char* text;
+  };
   const Case cases[] = {
       {0.0244, 8, 4, "  0.0244"},
       {12.345, 8, 4, " 12.3450"},
@@ -115,7 +177,11 @@ TEST(FixedFieldTest, Renderings) {
 }
 
 TEST(ExponentFieldTest, Renderings) {
-  struct Case { double v; int w, d; const char* text; };
+  struct Case {
+    double v;
+    int w, d;
+    const char* text;
+  };
   const Case cases[] = {
       {12.345, 12, 4, "  0.1235E+02"},
       {0.0012, 12, 4, "  0.1200E-02"},
