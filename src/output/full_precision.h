@@ -2,8 +2,10 @@
 // rather than their fixed-width renderings.
 #pragma once
 
+#include <cstddef>
 #include <initializer_list>
 #include <span>
+#include <vector>
 
 #include "textio/text_output.h"
 
@@ -14,5 +16,17 @@ namespace smproc {
 // rows, so the same readers take both.
 void write_full_precision_row(textio::Output& out, std::span<const double> values);
 void write_full_precision_row(textio::Output& out, std::initializer_list<double> values);
+
+// Rows 0 .. rows - 1 of `items` values each, row k's set by fill(k, values),
+// as RowWriter::write_rows sets them.
+template <typename Fill>
+void write_full_precision_rows(textio::Output& out, std::size_t rows, std::size_t items,
+                               Fill fill) {
+  std::vector<double> values(items);
+  for (std::size_t k = 0; k < rows; ++k) {
+    fill(k, std::span<double>(values));
+    write_full_precision_row(out, values);
+  }
+}
 
 }  // namespace smproc

@@ -97,15 +97,10 @@ void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
     for (int c = 0; c < 3; ++c) values[1 + c] = a[c][k];
   };
   const std::size_t rows = nom >= 2 ? static_cast<std::size_t>(nom - 1) : 0;
-  if (full_precision) {
-    double values[4];
-    for (std::size_t k = 0; k < rows; ++k) {
-      bin_row(k, values);
-      write_full_precision_row(file, values);
-    }
-  } else {
+  if (full_precision)
+    write_full_precision_rows(file, rows, 4, bin_row);
+  else
     row.write_rows(file, rows, bin_row);
-  }
   file.close();
 }
 

@@ -40,15 +40,10 @@ void waveform_file_step(textio::Console& con, textio::Warnings& warnings,
     values[0] = static_cast<double>(i - 1) * dt;
     for (int c = 0; c < 3; ++c) values[1 + c] = x[c]->get(i);
   };
-  if (full_precision) {
-    double values[4];
-    for (std::size_t k = 0; k < rows; ++k) {
-      sample_row(k, values);
-      write_full_precision_row(out, values);
-    }
-  } else {
+  if (full_precision)
+    write_full_precision_rows(out, rows, 4, sample_row);
+  else
     row.write_rows(out, rows, sample_row);
-  }
   out.close();
 }
 

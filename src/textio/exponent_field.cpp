@@ -28,14 +28,18 @@ enum class Rest { below_half, half, above_half };
 // reaches 10^d it is 10^(d-1) and k grows by one, as in the general
 // conversion. Not reached: |v| >= 2^52, |v| below about 10^(d-20), no k in
 // three tries.
-[[gnu::always_inline]] inline bool significant_digits(double v, int d, std::uint64_t& digits,
-                                                      int& exponent) {
+// floor(log10 |v|) or one off, for v != 0: the binary exponent times
+// 78913 / 2^18 ~ log10 2.
+int decimal_exponent_estimate(BinaryValue b) {
+  const int binary_exponent = b.e + 63 - std::countl_zero(b.m);
+  return (binary_exponent * 78913) >> 18;
+}
+
+bool significant_digits(double v, int d, std::uint64_t& digits, int& exponent) {
   const BinaryValue b = binary_value(v);
   if (b.e >= 0) return false;
   const int s = -b.e;
-  // floor(log10 |v|) or one off: the binary exponent times 78913 / 2^18 ~ log10 2.
-  const int binary_exponent = b.e + 63 - std::countl_zero(b.m);
-  int k = (binary_exponent * 78913) >> 18;
+  int k = decimal_exponent_estimate(b);
   const std::uint64_t lowest = pow10_table[d - 1];
   const std::uint64_t limit = pow10_table[d];
   std::uint64_t whole = 0;  // the integer part of X
@@ -113,7 +117,7 @@ bool quick_significant_digits(double v, std::uint64_t& digits, int& exponent) {
   const double a = std::fabs(v);
   const BinaryValue b = binary_value(a);
   if (b.m == 0) return false;
-  int k = ((b.e + 63 - std::countl_zero(b.m)) * 78913) >> 18;  // as significant_digits
+  int k = decimal_exponent_estimate(b);
   for (int tries = 0; tries < 3; ++tries) {
     const int p = D - 1 - k;
     if (p > 22 || p < -22) return false;

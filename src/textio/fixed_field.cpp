@@ -29,9 +29,22 @@ void append_fixed_field(std::string& dst, double v, int w, int d) {
 
 namespace {
 
-// The field, inlined into each writer so that a writer for one w and d has
-// them as constants.
-[[gnu::always_inline]] inline void render_fixed_field(char* dst, double v, int w, int d) {
+// m * 5^d / 2^t rounded to an integer, ties to even, for 0 < t and m * 5^d
+// below 2^64 (the 64-bit way above); 0 where t >= 64.
+inline std::uint64_t rounded_quotient(std::uint64_t m, std::uint64_t pow5, int t) {
+  if (t >= 64) return 0;
+  const std::uint64_t n = m * pow5;
+  const std::uint64_t q = n >> t;
+  const std::uint64_t r = n - (q << t);
+  // Up if r > half, or r == half and q is odd: r + (q & 1) > half.
+  return q + (r + (q & 1) > std::uint64_t{1} << (t - 1) ? 1 : 0);
+}
+
+constexpr std::uint64_t pow5_table[] = {1, 5, 25, 125, 625};
+
+}  // namespace
+
+void write_fixed_field(char* dst, double v, int w, int d) {
   const auto exact = [&] {
     put_appended(dst, w, [&](std::string& s) { append_exact_fixed_field(s, v, w, d); });
   };
@@ -41,15 +54,7 @@ namespace {
   const int s = -b.e;
   std::uint64_t q = 0;
   if (d <= 4 && s > d) {
-    constexpr std::uint64_t pow5[] = {1, 5, 25, 125, 625};
-    const std::uint64_t n = b.m * pow5[d];
-    const int t = s - d;
-    if (t < 64) {
-      q = n >> t;
-      const std::uint64_t r = n - (q << t);
-      const std::uint64_t half = std::uint64_t{1} << (t - 1);
-      if (r > half || (r == half && (q & 1) != 0)) ++q;
-    }
+    q = rounded_quotient(b.m, pow5_table[d], s - d);
   } else if (s < 118) {
     const uint128 n = uint128{b.m} * pow10_table[d];
     uint128 whole = n >> s;
@@ -79,6 +84,8 @@ namespace {
   put_blanks(dst, static_cast<std::size_t>(p - dst));
 }
 
+namespace {
+
 // The field of a value whose rounded digits number at most k = min(8, W - 1)
 // (q < 10^k), made in one word. q is found as above. Its k digits, with
 // leading zeros, are the field's last k + 1 places but the point: I = k - D
@@ -93,18 +100,10 @@ bool put_short_fixed(char* dst, double v) {
   constexpr int integral = k - D;
   constexpr int before = W - k - 1;  // places left of the digits
   static_assert(D >= 1 && D <= 4 && integral >= 1 && before <= 8);
-  constexpr std::uint64_t pow5 = pow10_table[D] >> D;
   const BinaryValue b = binary_value(v);
   const int t = -b.e - D;
   if (b.e >= 0 || t <= 0) return false;  // |v| >= 2^(52 - D), infinities, NaNs
-  std::uint64_t q = 0;
-  if (t < 64) {
-    const std::uint64_t n = b.m * pow5;
-    q = n >> t;
-    const std::uint64_t r = n - (q << t);
-    // Up if r > half, or r == half and q is odd: r + (q & 1) > half.
-    q += r + (q & 1) > std::uint64_t{1} << (t - 1) ? 1 : 0;
-  }
+  const std::uint64_t q = rounded_quotient(b.m, pow5_table[D], t);
   if (q >= pow10_table[k]) return false;
   const bool minus = v < 0 && q != 0;
   const std::uint64_t raw = eight_digits(q) >> (8 * (8 - k));  // the first digit lowest
@@ -125,12 +124,6 @@ bool put_short_fixed(char* dst, double v) {
   dst[sign_at] = minus ? '-' : dst[sign_at];
   return true;
 }
-
-}  // namespace
-
-void write_fixed_field(char* dst, double v, int w, int d) { render_fixed_field(dst, v, w, d); }
-
-namespace {
 
 // The general way out of line, so that the short one needs no stack frame.
 template <int W, int D>

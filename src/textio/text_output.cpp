@@ -266,17 +266,17 @@ RowWriter::RowWriter(const Format& format, std::size_t items)
   // and items left at the format's end start a new line from its last group.
   const auto& ops = format.descriptors();
   lines_.emplace_back();
-  auto add_text = [&](std::string_view text) {
+  // The piece `places` more places of the current line go to: the last one
+  // while it has no field yet.
+  auto piece_for = [&](std::size_t places) -> Piece& {
     Line& line = lines_.back();
-    line.length += text.size();
+    line.length += places;
     if (line.pieces.empty() || line.pieces.back().field) line.pieces.emplace_back();
-    line.pieces.back().text += text;
+    return line.pieces.back();
   };
+  auto add_text = [&](std::string_view text) { piece_for(text.size()).text += text; };
   auto add_field = [&](FieldWriter field, int w, int d) {
-    Line& line = lines_.back();
-    line.length += static_cast<std::size_t>(w);
-    if (line.pieces.empty() || line.pieces.back().field) line.pieces.emplace_back();
-    Piece& piece = line.pieces.back();
+    Piece& piece = piece_for(static_cast<std::size_t>(w));
     piece.field = field;
     piece.w = w;
     piece.d = d;

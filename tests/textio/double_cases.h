@@ -109,6 +109,14 @@ inline std::string hex(double v) {
   return buf;
 }
 
+// The field a row writer's pick of writer for (w, d) writes, as a string.
+template <typename Pick>
+std::string written_field(Pick pick, double v, int w, int d) {
+  std::string s(static_cast<std::size_t>(w), '?');
+  pick(w, d)(s.data(), v, w, d);
+  return s;
+}
+
 // Every value rendered by the fast and the exact field of one kind ('F' or
 // 'E') gives the same text; the first few differences are shown.
 template <typename Fast, typename Exact>
