@@ -13,6 +13,13 @@ namespace {
 
 enum class Rest { below_half, half, above_half };
 
+// floor(log10 |v|) or one off, for v != 0: the binary exponent times
+// 78913 / 2^18 ~ log10 2.
+int decimal_exponent_estimate(BinaryValue b) {
+  const int binary_exponent = b.e + 63 - std::countl_zero(b.m);
+  return (binary_exponent * 78913) >> 18;
+}
+
 // The d significant digits of v != 0 (1 <= d <= 19) correctly rounded, as an
 // integer D, and the decimal exponent k of the first: |v| ~ D * 10^(k-d+1).
 // False where this way does not reach.
@@ -28,13 +35,6 @@ enum class Rest { below_half, half, above_half };
 // reaches 10^d it is 10^(d-1) and k grows by one, as in the general
 // conversion. Not reached: |v| >= 2^52, |v| below about 10^(d-20), no k in
 // three tries.
-// floor(log10 |v|) or one off, for v != 0: the binary exponent times
-// 78913 / 2^18 ~ log10 2.
-int decimal_exponent_estimate(BinaryValue b) {
-  const int binary_exponent = b.e + 63 - std::countl_zero(b.m);
-  return (binary_exponent * 78913) >> 18;
-}
-
 bool significant_digits(double v, int d, std::uint64_t& digits, int& exponent) {
   const BinaryValue b = binary_value(v);
   if (b.e >= 0) return false;
