@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "support/record_text.h"
 #include "support/run_binary.h"
 
 namespace smproc::testing {
@@ -25,16 +26,10 @@ const std::string ns = "tky0070410231756.ns";
 const std::string ew = "tky0070410231756.ew";
 const std::string ud = "tky0070410231756.ud";
 
-const std::string header13 = [] {
-  std::string h;
-  for (int i = 1; i <= 13; ++i) h += "Header line " + std::to_string(i) + "\n";
-  return h;
-}();
-const std::string scale = "Scale Factor      7845(gal)/8223790\n";
-const std::string header_after = "Max. Acc.\nLast Correction\nMemo.\n";
 const std::string good_samples = "1 2 3 4 5 6 7 8\n";
 
-std::string record(const std::string& samples) { return header13 + scale + header_after + samples; }
+// The 17-line header, then `samples` as they stand.
+std::string record(const std::string& samples) { return RecordText().body(samples).text(); }
 
 // Answers that run to the end with the defaults, writing out.csv.
 const std::string plain = "0\n0\n0\n0\n0\nout.csv\n\n";
@@ -142,14 +137,14 @@ std::vector<Case> catalogue() {
        on_ns,
        {{"amp3.csv", After::absent}}},
       {"RecordEndsOnScaleLine",
-       records(header13),
+       records(RecordText().header(RecordText::scale_line - 1)),
        plain,
        2,
        "fmt: end of file",
        on_ns,
        {{"amp3.csv", After::absent}}},
       {"BadCharacterInScaleField",
-       records(header13 + "Scale Factor      78x5(gal)/8223790\n" + header_after + good_samples),
+       records(RecordText().scale("78x5(gal)/8223790").body(good_samples).text()),
        plain,
        2,
        "fmt: read unexpected character",
@@ -199,10 +194,7 @@ std::vector<Case> catalogue() {
        {{"amp3.csv", After::absent}}},
       {"HundredMegabyteHeaderLine",
        lazy(
-           [=] {
-             return big() + "\n" + header13.substr(header13.find('\n') + 1) + scale + header_after +
-                    good_samples;
-           },
+           [=] { return RecordText().line(1, big()).body(good_samples).text(); },
            good),
        plain,
        0,

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/record_text.h"
 #include "support/run_binary.h"
 
 namespace smproc::testing {
@@ -19,12 +20,7 @@ namespace fs = std::filesystem;
 const std::string plain_answers = "0\n0\n0\n0\n0\nout.csv\n\n";
 
 std::string small_record(const std::string& scale) {
-  std::string r;
-  for (int i = 1; i <= 13; ++i) r += "Header\n";
-  r += "Scale Factor      " + scale + "\n";
-  r += "Max.\nLast\nMemo.\n";
-  r += "1 2 3 4 5 6 7 8\n9 10 11 12 13 14 15 16\n";
-  return r;
+  return RecordText().scale(scale).counts(16, [](int i) { return long{i}; }).text();
 }
 
 // Three records told apart by their scale lines, as echoed on the console.

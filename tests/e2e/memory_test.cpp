@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "support/record_text.h"
 #include "support/run_binary.h"
 
 namespace smproc::testing {
@@ -18,11 +19,7 @@ const std::string ns = "tky0070410231756.ns";
 const std::string ew = "tky0070410231756.ew";
 const std::string ud = "tky0070410231756.ud";
 
-const std::string header = [] {
-  std::string h;
-  for (int i = 1; i <= 13; ++i) h += "Header line " + std::to_string(i) + "\n";
-  return h + "Scale Factor      7845(gal)/8223790\nMax. Acc.\nLast Correction\nMemo.\n";
-}();
+const std::string header = RecordText().header();
 const std::string samples = "1 2 3 4 5 6 7 8\n";
 
 // A run of these records holds a few MB; reading all of a 200 MB value or

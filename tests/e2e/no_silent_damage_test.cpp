@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/record_text.h"
 #include "support/run_binary.h"
 
 namespace smproc::testing {
@@ -23,16 +24,17 @@ struct Header {
 
 // n counts, `per_line` to a line, under a 17-line header.
 std::string record(int n, const Header& h = {}, int per_line = 8, int seed = 1) {
-  std::ostringstream r;
-  for (int i = 1; i <= 10; ++i) r << "Header line " << i << "\n";
-  r << "Sampling Freq(Hz) " << h.sampling << "\nDuration Time(s)  60\n";
-  r << "Dir.              " << h.direction << "\n" << h.scale << "\n";
-  r << "Max. Acc. (gal)   1.0\nLast Correction   2004/10/23 17:56:15\nMemo.\n";
-  for (int i = 1; i <= n; ++i) {
-    r << ' ' << 2000 + (i * 7919 * seed) % 401 - 200;
-    if (i % per_line == 0 || i == n) r << '\n';
-  }
-  return r.str();
+  return RecordText()
+      .line(11, "Sampling Freq(Hz) " + h.sampling)
+      .line(12, "Duration Time(s)  60")
+      .line(13, "Dir.              " + h.direction)
+      .line(RecordText::scale_line, h.scale)
+      .line(15, "Max. Acc. (gal)   1.0")
+      .line(16, "Last Correction   2004/10/23 17:56:15")
+      .counts(n, [seed](int i) { return long{2000 + (i * 7919 * seed) % 401 - 200}; })
+      .per_line(per_line)
+      .leading_blanks()
+      .text();
 }
 
 void write_set(const TempDir& dir, const std::string& ns, const std::string& ew,

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/record_text.h"
 #include "support/run_binary.h"
 
 namespace smproc::testing {
@@ -29,12 +30,7 @@ const std::string ns = "tky0070410231756.ns";
 const std::string ew = "tky0070410231756.ew";
 const std::string ud = "tky0070410231756.ud";
 
-std::string record() {
-  std::string r;
-  for (int i = 1; i <= 13; ++i) r += "Header line " + std::to_string(i) + "\n";
-  r += "Scale Factor      7845(gal)/8223790\nMax. Acc.\nLast Correction\nMemo.\n";
-  return r + "1 2 3 4 5 6 7 8\n";
-}
+std::string record() { return RecordText().counts({1, 2, 3, 4, 5, 6, 7, 8}).text(); }
 
 void write_records(const TempDir& dir) {
   for (const std::string& name : {ns, ew, ud}) dir.write(name, record());

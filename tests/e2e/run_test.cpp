@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/record_text.h"
 #include "support/run_binary.h"
 
 namespace smproc::testing {
@@ -21,13 +22,12 @@ const std::string ud = "tky0070410231756.ud";
 // fourteenth line carries the scale factors.
 std::string record(int n, const std::function<long(int)>& value,
                    const std::string& scale = "Scale Factor      7845(gal)/8223790") {
-  std::ostringstream r;
-  for (int i = 1; i <= 13; ++i) r << "Header line " << i << "\n";
-  r << scale << "\n";
-  r << "Max. Acc. (gal)   12.3\nLast Correction   2004/10/23 17:56:15\nMemo.\n";
-  for (int i = 1; i <= n; ++i) r << (i % 8 == 1 ? "" : " ") << value(i) << (i % 8 == 0 ? "\n" : "");
-  if (n % 8 != 0) r << "\n";
-  return r.str();
+  return RecordText()
+      .line(RecordText::scale_line, scale)
+      .line(15, "Max. Acc. (gal)   12.3")
+      .line(16, "Last Correction   2004/10/23 17:56:15")
+      .counts(n, value)
+      .text();
 }
 
 void write_records(const TempDir& dir, const std::string& content) {

@@ -5,12 +5,12 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "run/run.h"
+#include "support/record_text.h"
 #include "support/run_binary.h"
 
 namespace smproc {
@@ -20,15 +20,10 @@ using testing::TempDir;
 
 // A record of n counts, eight to a line, under a 17-line header.
 std::string record(int n, int seed) {
-  std::ostringstream r;
-  for (int i = 1; i <= 13; ++i) r << "Header line " << i << "\n";
-  r << "Scale Factor      7845(gal)/8223790\nMax. Acc.\nLast Correction\nMemo.\n";
-  unsigned x = static_cast<unsigned>(seed);
-  for (int i = 1; i <= n; ++i) {
-    x = x * 1103515245u + 12345u;
-    r << ' ' << 2000 + static_cast<int>((x >> 16) % 801) << (i % 8 == 0 ? "\n" : "");
-  }
-  return r.str();
+  return testing::RecordText()
+      .counts(testing::scattered_counts(n, static_cast<unsigned>(seed)))
+      .leading_blanks()
+      .text();
 }
 
 struct Job {

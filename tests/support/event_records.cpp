@@ -1,36 +1,32 @@
 #include "support/event_records.h"
 
 #include <fstream>
-#include <sstream>
+
+#include "support/record_text.h"
 
 namespace smproc::testing {
 
 std::string station_record(int n, int seed, int component, const StationFacts& facts) {
   static constexpr const char* directions[] = {"N-S", "E-W", "U-D"};
-  std::ostringstream r;
-  r << "Origin Time       2004/10/23 17:56:00\n"
-       "Lat.              37.307\n"
-       "Long.             138.867\n"
-       "Depth. (km)       13\n"
-       "Mag.              6.8\n"
-    << "Station Code      " << facts.code << "\n"
-    << "Station Lat.      " << facts.latitude << "\n"
-    << "Station Long.     " << facts.longitude << "\n"
-    << "Station Height(m) 300\n"
-       "Record Time       2004/10/23 17:56:18\n"
-    << "Sampling Freq(Hz) " << facts.sampling << "\n"
-    << "Duration Time(s)  60\n"
-    << "Dir.              " << directions[component] << "\n"
-    << "Scale Factor      7845(gal)/8223790\n"
-       "Max. Acc. (gal)   176.491\n"
-       "Last Correction   2004/10/23 17:56:15\n"
-       "Memo.\n";
-  unsigned x = static_cast<unsigned>(seed) * 2654435761u + 1u;
-  for (int i = 1; i <= n; ++i) {
-    x = x * 1103515245u + 12345u;
-    r << ' ' << 2000 + static_cast<int>((x >> 16) % 801) << (i % 8 == 0 ? "\n" : "");
-  }
-  return r.str();
+  return RecordText()
+      .line(1, "Origin Time       2004/10/23 17:56:00")
+      .line(2, "Lat.              37.307")
+      .line(3, "Long.             138.867")
+      .line(4, "Depth. (km)       13")
+      .line(5, "Mag.              6.8")
+      .line(6, "Station Code      " + facts.code)
+      .line(7, "Station Lat.      " + facts.latitude)
+      .line(8, "Station Long.     " + facts.longitude)
+      .line(9, "Station Height(m) 300")
+      .line(10, "Record Time       2004/10/23 17:56:18")
+      .line(11, "Sampling Freq(Hz) " + facts.sampling)
+      .line(12, "Duration Time(s)  60")
+      .line(13, std::string("Dir.              ") + directions[component])
+      .line(15, "Max. Acc. (gal)   176.491")
+      .line(16, "Last Correction   2004/10/23 17:56:15")
+      .counts(scattered_counts(n, static_cast<unsigned>(seed) * 2654435761u + 1u))
+      .leading_blanks()
+      .text();
 }
 
 void write_station(const std::filesystem::path& dir, const std::string& stem, int n, int seed,

@@ -1,0 +1,82 @@
+#include "support/record_text.h"
+
+#include <stdexcept>
+#include <utility>
+
+namespace smproc::testing {
+
+RecordText::RecordText() {
+  for (int i = 1; i < scale_line; ++i) lines_[i - 1] = "Header line " + std::to_string(i);
+  scale("7845(gal)/8223790");
+  lines_[14] = "Max. Acc.";
+  lines_[15] = "Last Correction";
+  lines_[16] = "Memo.";
+}
+
+RecordText& RecordText::line(int number, std::string text) {
+  if (number < 1 || number > header_lines) throw std::out_of_range("no such header line");
+  lines_[number - 1] = std::move(text);
+  return *this;
+}
+
+RecordText& RecordText::scale(const std::string& factors) {
+  return line(scale_line, "Scale Factor      " + factors);
+}
+
+RecordText& RecordText::counts(const std::vector<long>& values) {
+  counts_ = values;
+  has_body_ = false;
+  return *this;
+}
+
+RecordText& RecordText::counts(int n, const std::function<long(int)>& value) {
+  counts_.clear();
+  for (int i = 1; i <= n; ++i) counts_.push_back(value(i));
+  has_body_ = false;
+  return *this;
+}
+
+RecordText& RecordText::per_line(int n) {
+  per_line_ = n;
+  return *this;
+}
+
+RecordText& RecordText::leading_blanks() {
+  leading_blanks_ = true;
+  return *this;
+}
+
+RecordText& RecordText::body(std::string text) {
+  body_ = std::move(text);
+  has_body_ = true;
+  return *this;
+}
+
+std::string RecordText::header(int n) const {
+  std::string text;
+  for (int i = 0; i < n && i < header_lines; ++i) text += lines_[i] + "\n";
+  return text;
+}
+
+std::string RecordText::text() const {
+  std::string text = header();
+  if (has_body_) return text + body_;
+  const int n = static_cast<int>(counts_.size());
+  for (int i = 1; i <= n; ++i) {
+    if (leading_blanks_ || (i - 1) % per_line_ != 0) text += ' ';
+    text += std::to_string(counts_[i - 1]);
+    if (i % per_line_ == 0 || i == n) text += '\n';
+  }
+  return text;
+}
+
+std::vector<long> scattered_counts(int n, unsigned state) {
+  std::vector<long> counts;
+  for (int i = 1; i <= n; ++i) {
+    state = state * 1103515245u + 12345u;
+    counts.push_back(2000 + static_cast<long>((state >> 16) % 801));
+  }
+  return counts;
+}
+
+}  // namespace smproc::testing
