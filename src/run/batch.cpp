@@ -246,6 +246,10 @@ std::vector<StationRow> run_batch(const std::vector<Station>& stations, const Ba
       lock.lock();
     }
   }
+  // A signal may come as the last station ends, between two looks.
+  if (!told && !threads.empty() && stop.load() != 0)
+    err.line("smproc: interrupted by " + signal_name(stop.load()) +
+             ": stations that run finish, no other starts");
   for (std::thread& t : threads) t.join();
   err.redraw(true);
   return rows;
