@@ -51,7 +51,9 @@ TEST(EventAttacks, ThreadsThatCannotStartLeaveTheOthersToRun) {
 
 TEST(EventAttacks, WaveformNamesOutsideTheStationFolderAreUsageErrors) {
   const std::string padded_amp3 = "amp3.csv" + std::string(22, ' ') + "x.csv";
-  const std::vector<std::string> names = {"../B.ns", "/tmp/every_station.csv", ".", "..",
+  TempDir elsewhere;
+  const std::string absolute = (elsewhere.path() / "every_station.csv").string();
+  const std::vector<std::string> names = {"../B.ns", absolute, ".", "..",
                                           "sub/w.csv", "./console.txt", "console.txt ",
                                           "amp3.csv", padded_amp3, "answers.txt"};
   for (const std::string& name : names) {
@@ -68,7 +70,7 @@ TEST(EventAttacks, WaveformNamesOutsideTheStationFolderAreUsageErrors) {
       EXPECT_EQ(o.status, 2) << name;
       EXPECT_EQ(o.err.rfind("smproc: the waveform file cannot be named ", 0), 0u) << o.err;
       EXPECT_EQ(file_tree(dir.path()), before) << name;
-      EXPECT_FALSE(fs::exists("/tmp/every_station.csv"));
+      EXPECT_FALSE(fs::exists(absolute));
     }
   }
 }
