@@ -43,16 +43,17 @@ bool usable_name(const std::string& name) { return !name.empty() && name != "." 
 struct Probe {
   bool record = false;
   std::string unusable;  // "FILE: why", when something else stands there
+  bool folder = false;   // that something is a folder: named, but no station by itself
 };
 
 Probe probe(const fs::path& p) {
   std::error_code ec;
   const fs::file_status st = fs::status(p, ec);
   if (ec == std::errc::too_many_symbolic_link_levels)
-    return {false, p.string() + ": a loop of symbolic links"};
+    return {false, p.string() + ": a loop of symbolic links", false};
   if (ec || !fs::exists(st)) return {};
-  if (fs::is_regular_file(st)) return {true, {}};
-  return {false, p.string() + ": not a regular file"};
+  if (fs::is_regular_file(st)) return {true, {}, false};
+  return {false, p.string() + ": not a regular file", fs::is_directory(st)};
 }
 
 bool is_record(const fs::path& p) { return probe(p).record; }
@@ -103,6 +104,13 @@ class Stems {
     }
     return it->second;
   }
+  Found* find(const std::string& stem) {
+    std::error_code ec;
+    fs::path key = fs::absolute(stem, ec);
+    if (ec) key = stem;
+    auto it = by_key_.find(key.lexically_normal().string());
+    return it == by_key_.end() ? nullptr : &it->second;
+  }
   const std::map<std::string, Found>& all() const { return by_key_; }
 
  private:
@@ -118,6 +126,13 @@ bool search_folder(const std::string& folder, Stems& stems, std::vector<std::str
     return true;
   }
   bool any = false;
+  // Folders with a record's ending: named for a station found otherwise.
+  struct Named {
+    std::string stem;
+    int component;
+    std::string why;
+  };
+  std::vector<Named> folders;
   for (; it != end; it.increment(ec)) {
     const std::string file = it->path().filename().string();
     const Ending e = ending_of(file);
@@ -127,6 +142,10 @@ bool search_folder(const std::string& folder, Stems& stems, std::vector<std::str
     Probe p = probe(it->path());
     if (!p.record && p.unusable.empty()) continue;
     const std::string stem = (fs::path(folder) / name).string();
+    if (p.folder) {
+      folders.push_back({stem, e.component, std::move(p.unusable)});
+      continue;
+    }
     Found& f = stems.at(stem);
     any = true;
     if (!p.record) {
@@ -141,6 +160,12 @@ bool search_folder(const std::string& folder, Stems& stems, std::vector<std::str
     }
   }
   if (ec) problems.push_back(folder + ": cannot read the folder: " + ec.message());
+  for (Named& n : folders) {
+    if (Found* f = stems.find(n.stem)) {
+      std::string& why = f->unusable[n.component];
+      if (why.empty()) why = std::move(n.why);
+    }
+  }
   return any;
 }
 
@@ -175,7 +200,7 @@ StationSearch find_stations(const std::vector<std::string>& args) {
     bool any = false;
     for (int c = 0; c < 3; ++c) {
       probes[c] = probe_component(stem, c, files[c]);
-      any = any || probes[c].record || !probes[c].unusable.empty();
+      any = any || probes[c].record || (!probes[c].unusable.empty() && !probes[c].folder);
     }
     // A name that is both a folder and a stem with record files is the stem:
     // the folder is most likely its outputs of an earlier run.

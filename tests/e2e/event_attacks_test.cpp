@@ -202,6 +202,23 @@ struct HeldEvent {
   std::size_t filled = 0;
 };
 
+// Waits until no signal sent to the process waits to be taken: its watcher
+// has read it.
+void wait_until_taken(pid_t pid) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (std::chrono::steady_clock::now() < until) {
+    const std::string status = read_file("/proc/" + std::to_string(pid) + "/status");
+    const auto at = status.find("ShdPnd:");
+    if (at == std::string::npos ||
+        status.substr(at + 7, status.find('\n', at) - at - 7).find_first_not_of("\t 0") ==
+            std::string::npos)
+      break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  // The watcher acts on the signal just after it reads it.
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+}
+
 // True when a thread of the process waits in a write to its standard error.
 bool writing_to_stderr(pid_t pid) {
   std::error_code ec;
@@ -277,7 +294,9 @@ TEST(EventAttacks, OneSignalDeliveredTwiceIsOneInterrupt) {
   ASSERT_GT(h.pid, 0);
   // As timeout sends it: to the process, then to its group.
   kill(h.pid, SIGTERM);
+  wait_until_taken(h.pid);
   kill(h.pid, SIGTERM);
+  wait_until_taken(h.pid);
   std::string text;
   const int wstatus = finish_held(h, text);
   ASSERT_TRUE(WIFEXITED(wstatus)) << text;

@@ -457,6 +457,23 @@ bool eventually(Condition condition) {
   return true;
 }
 
+// Waits until no signal sent to the process waits to be taken: its watcher
+// has read it.
+void wait_until_taken(pid_t pid) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (std::chrono::steady_clock::now() < until) {
+    const std::string status = read_file("/proc/" + std::to_string(pid) + "/status");
+    const auto at = status.find("ShdPnd:");
+    if (at == std::string::npos ||
+        status.substr(at + 7, status.find('\n', at) - at - 7).find_first_not_of("\t 0") ==
+            std::string::npos)
+      break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  // The watcher acts on the signal just after it reads it.
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+}
+
 // True when a thread of the process waits in a write to its standard error.
 bool writing_to_stderr(pid_t pid) {
   std::error_code ec;
@@ -506,6 +523,7 @@ TEST(EventInterrupt, RunningStationFinishesOthersAreNotRun) {
     ASSERT_TRUE(eventually([&] { return writing_to_stderr(child.pid); }));
     for (int k = 0; k < c.signals_sent; ++k) {
       kill(child.pid, c.signal);
+      wait_until_taken(child.pid);
       // The same signal again at once would be the first one delivered twice.
       if (k == 0 && c.signals_sent > 1) std::this_thread::sleep_for(std::chrono::milliseconds(700));
     }
