@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -95,12 +95,12 @@ int run_process(int argc, char** argv) {
   std::chrono::steady_clock::time_point first{};
   SignalWatcher watcher({SIGINT, SIGTERM, SIGHUP}, [&stop, &first, &temporaries](int signal) {
     const auto now = std::chrono::steady_clock::now();
-    int none = 0;
-    if (stop.compare_exchange_strong(none, signal)) {
+    int stopped_by = 0;  // then the signal that stopped the run, if one had
+    if (stop.compare_exchange_strong(stopped_by, signal)) {
       first = now;
       return;
     }
-    if (signal == none && now - first < std::chrono::milliseconds(500)) return;
+    if (signal == stopped_by && now - first < std::chrono::milliseconds(500)) return;
     auto hold = temporaries.remove_all();
     end_by_signal(signal);
   });

@@ -199,6 +199,7 @@ std::vector<StationRow> run_batch(const std::vector<Station>& stations, const Ba
   const std::size_t workers =
       std::min<std::size_t>(static_cast<std::size_t>(std::max(1, setup.jobs)), n);
   std::vector<std::thread> threads;
+  threads.reserve(workers);
   std::string refused;  // why a thread could not start
   const std::size_t allowed = thread_limit();
   for (std::size_t k = 0; k < workers; ++k) {
