@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -87,12 +88,19 @@ int run_process(int argc, char** argv) {
   mallopt(M_TRIM_THRESHOLD, 64 << 20);
 #endif
   // The first signal stops stations from starting, not those that run; a
-  // second one ends the process. The watcher exists before any station's
-  // thread.
+  // second one ends the process. The same signal again within half a second
+  // is the first one delivered twice (as `timeout` signals the process, then
+  // its group), not a second. The watcher exists before any station's thread.
   std::atomic<int> stop{0};
-  SignalWatcher watcher({SIGINT, SIGTERM, SIGHUP}, [&stop, &temporaries](int signal) {
-    int none = 0;
-    if (stop.compare_exchange_strong(none, signal)) return;
+  std::chrono::steady_clock::time_point first{};
+  SignalWatcher watcher({SIGINT, SIGTERM, SIGHUP}, [&stop, &first, &temporaries](int signal) {
+    const auto now = std::chrono::steady_clock::now();
+    int stopped_by = 0;  // then the signal that stopped the run, if one had
+    if (stop.compare_exchange_strong(stopped_by, signal)) {
+      first = now;
+      return;
+    }
+    if (signal == stopped_by && now - first < std::chrono::milliseconds(500)) return;
     auto hold = temporaries.remove_all();
     end_by_signal(signal);
   });

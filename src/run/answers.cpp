@@ -1,6 +1,14 @@
 #include "run/answers.h"
 
 #include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+#include "textio/failure.h"
+#include "textio/files.h"
+#include "textio/format.h"
+#include "textio/text_input.h"
 
 namespace smproc {
 
@@ -74,11 +82,57 @@ bool is_answer_number(const std::string& s) {
   return i == s.size();
 }
 
+std::optional<std::string> waveform_answer(const std::string& answers) {
+  // The questions before the waveform's, read as the dialogue reads them.
+  textio::Input in = textio::Input::from_text(answers, textio::unit_console_in, std::nullopt);
+  try {
+    int change = 0, reverse = 0, bandpass = 0, operation = 0, cut = 0, skip = 0;
+    double corner = 0.0, start = 0.0, length = 0.0;
+    textio::list_read(in, {&change});
+    if (change == 1) {
+      for (int c = 0; c < 3; ++c) textio::list_read(in, {&reverse});
+    }
+    textio::list_read(in, {&bandpass});
+    if (bandpass == 1) textio::list_read(in, {&corner, &corner, &corner, &corner});
+    textio::list_read(in, {&operation});
+    textio::list_read(in, {&cut});
+    if (cut == 1) {
+      textio::list_read(in, {&start});
+      textio::list_read(in, {&length});
+    }
+    textio::list_read(in, {&skip});
+    std::string name;
+    textio::formatted_read(in, textio::Format("(A30)"), {textio::TextItem{&name, 30}});
+    return textio::trim_name(name);
+  } catch (const textio::Failure&) {
+    return std::nullopt;
+  }
+}
+
+std::optional<std::string> station_waveform_problem(const std::string& name) {
+  if (name.find('/') != std::string::npos)
+    return "it must be a plain file name, without /, to stay in the station's folder";
+  if (name == "." || name == "..") return "that is a folder";
+  if (name == "console.txt") return "each station's console text goes there";
+  if (name == "amp3.csv") return "each station's amplitude spectra go there";
+  if (name == "answers.txt") return "the name is kept for a station's answers";
+  return std::nullopt;
+}
+
 std::optional<std::vector<std::string>> split_numbers(const std::string& text, int count) {
   std::vector<std::string> parts = split(text, ',');
   if (static_cast<int>(parts.size()) != count) return std::nullopt;
   for (const std::string& p : parts) {
     if (!is_answer_number(p)) return std::nullopt;
+    // The dialogue reads D exponents as E; beyond the largest double every
+    // run would fail on the number.
+    std::string e = p;
+    for (char& ch : e) {
+      if (ch == 'D' || ch == 'd') ch = 'e';
+    }
+    errno = 0;
+    const double v = std::strtod(e.c_str(), nullptr);
+    if (errno == ERANGE && std::isinf(v)) return std::nullopt;
   }
   return parts;
 }

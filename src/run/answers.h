@@ -28,8 +28,18 @@ std::string answer_text(const AnswerOptions& options);
 // with an optional point and fraction, an optional exponent (E, D, e or d).
 bool is_answer_number(const std::string& text);
 
+// The waveform file's name that answer text gives, as the run uses it: the
+// first 30 characters of its line, trailing blanks dropped. Nothing when the
+// answers before it cannot be read (the run reports them).
+std::optional<std::string> waveform_answer(const std::string& answers);
+
+// Why a waveform name cannot be one station's output beside its console.txt
+// and amp3.csv (a path, "." or "..", another output's name), or nothing.
+std::optional<std::string> station_waveform_problem(const std::string& name);
+
 // The comma-separated numbers of an option value, when there are exactly
-// `count` of them and each is a number the dialogue reads.
+// `count` of them and each is a number the dialogue reads within the range
+// of a double.
 std::optional<std::vector<std::string>> split_numbers(const std::string& text, int count);
 
 // The components a --flip value names ("NS,UD", in either case), or nothing

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <system_error>
@@ -29,9 +30,16 @@ class ErrorLines {
   ErrorLines(int fd, bool progress, std::size_t total)
       : fd_(fd), progress_(progress), total_(total), start_(Clock::now()) {}
 
+  // One line; control characters a stem or a header brought in are shown as
+  // `?`, so they can neither move the cursor nor split the line.
   void line(const std::string& text) {
+    std::string shown = text;
+    for (char& ch : shown) {
+      const auto byte = static_cast<unsigned char>(ch);
+      if (byte < 0x20 || byte == 0x7f) ch = '?';
+    }
     std::lock_guard<std::mutex> lock(mutex_);
-    std::string out = progress_ ? "\r\033[K" + text : text;
+    std::string out = progress_ ? "\r\033[K" + shown : shown;
     out += '\n';
     if (progress_) out += progress_text();
     write_all(fd_, out);
@@ -72,6 +80,14 @@ std::string signal_name(int sig) {
   if (sig == SIGINT) return "SIGINT";
   if (sig == SIGTERM) return "SIGTERM";
   return "signal " + std::to_string(sig);
+}
+
+// How many worker threads may start: unlimited, unless a test sets
+// SMPROC_TEST_THREAD_LIMIT to act out a system that refuses more.
+std::size_t thread_limit() {
+  const char* limit = std::getenv("SMPROC_TEST_THREAD_LIMIT");
+  if (limit == nullptr || *limit == '\0') return static_cast<std::size_t>(-1);
+  return static_cast<std::size_t>(std::strtoul(limit, nullptr, 10));
 }
 
 StationRow run_station(const Station& station, const BatchSetup& setup, ErrorLines& err,
@@ -183,8 +199,37 @@ std::vector<StationRow> run_batch(const std::vector<Station>& stations, const Ba
   const std::size_t workers =
       std::min<std::size_t>(static_cast<std::size_t>(std::max(1, setup.jobs)), n);
   std::vector<std::thread> threads;
-  running = workers;
-  for (std::size_t k = 0; k < workers; ++k) threads.emplace_back(work);
+  threads.reserve(workers);
+  std::string refused;  // why a thread could not start
+  const std::size_t allowed = thread_limit();
+  for (std::size_t k = 0; k < workers; ++k) {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      ++running;
+    }
+    try {
+      if (threads.size() >= allowed) throw std::system_error(EAGAIN, std::generic_category());
+      threads.emplace_back(work);
+    } catch (const std::system_error& e) {
+      std::lock_guard<std::mutex> lock(mutex);
+      --running;
+      refused = e.code().message();
+      break;
+    }
+  }
+  if (threads.size() < workers) {
+    const std::size_t jobs = std::max<std::size_t>(1, threads.size());
+    err.line("smproc: warning: only " + std::to_string(jobs) + " of " + std::to_string(workers) +
+             " jobs could start (" + refused + "); the stations run " + std::to_string(jobs) +
+             " at a time");
+  }
+  // Without a worker, this thread processes the stations itself.
+  if (threads.empty() && n > 0) {
+    running = 1;
+    work();
+    if (stop.load() != 0)
+      err.line("smproc: interrupted by " + signal_name(stop.load()) + ": no other station started");
+  }
 
   // Wait for the workers; meanwhile tell of an interrupt once, and keep the
   // elapsed time of the progress line current.
@@ -202,6 +247,10 @@ std::vector<StationRow> run_batch(const std::vector<Station>& stations, const Ba
       lock.lock();
     }
   }
+  // A signal may come as the last station ends, between two looks.
+  if (!told && !threads.empty() && stop.load() != 0)
+    err.line("smproc: interrupted by " + signal_name(stop.load()) +
+             ": stations that run finish, no other starts");
   for (std::thread& t : threads) t.join();
   err.redraw(true);
   return rows;

@@ -15,7 +15,7 @@ namespace smproc {
 
 struct BatchSetup {
   RunSetup defaults;              // how every station is processed
-  std::string answers;            // the answers every station's dialogue gets
+  AnswerText answers;             // the answers every station's dialogue gets, shared
   std::filesystem::path out_dir;  // station NAME's files go to out_dir/NAME/
   int jobs = 1;                   // stations processed at once
   int err_fd = 2;                 // warnings and failures, whole lines prefixed with the stem

@@ -2,12 +2,15 @@
 
 #include <fcntl.h>
 #include <sched.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -19,11 +22,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The whole content of a file, or an error text.
-bool read_file(const std::string& name, std::string& text, std::string& error) {
-  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+// The most an answers file may hold: far beyond any dialogue's answers, and
+// small enough that every station may read it.
+constexpr std::size_t answers_limit = 16 << 20;
+
+// The whole content of a regular file of at most `limit` bytes, or an error
+// text. Opened without waiting, so a pipe or device named by mistake is
+// refused rather than read for ever.
+bool read_file(const std::string& name, std::size_t limit, std::string& text, std::string& error) {
+  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     error = std::strerror(errno);
+    return false;
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    error = "not a regular file";
+    ::close(fd);
     return false;
   }
   char buffer[65536];
@@ -36,6 +51,11 @@ bool read_file(const std::string& name, std::string& text, std::string& error) {
       return false;
     }
     if (n == 0) break;
+    if (text.size() + static_cast<std::size_t>(n) > limit) {
+      error = "larger than " + std::to_string(limit >> 20) + " MiB";
+      ::close(fd);
+      return false;
+    }
     text.append(buffer, static_cast<std::size_t>(n));
   }
   ::close(fd);
@@ -71,14 +91,18 @@ CommandPlan plan_command(const CommandLine& cl) {
   std::string answers;
   if (cl.answers_file) {
     std::string error;
-    if (!read_file(*cl.answers_file, answers, error)) {
+    if (!read_file(*cl.answers_file, answers_limit, answers, error)) {
       plan.error = "smproc: cannot read the answers from " + *cl.answers_file + ": " + error + "\n";
       return plan;
     }
+    // No output may replace the file the answers came from.
+    plan.single.answers.file = *cl.answers_file;
   } else {
     answers = answer_text(cl.answer_options);
   }
-  plan.single.answers.text = answers;
+  // Read once; every station's run reads this one text.
+  const auto shared = std::make_shared<const std::string>(std::move(answers));
+  plan.single.answers.text = shared;
 
   // One stem or file without -o: the dialogue's own record files.
   if (!cl.out_dir && cl.stations.empty()) return plan;
@@ -104,17 +128,27 @@ CommandPlan plan_command(const CommandLine& cl) {
     return plan;
   }
 
-  if (!cl.answers_file && cl.answer_options.waveform == "console.txt") {
-    plan.error =
-        "smproc: the waveform file cannot be named console.txt: each station's console "
-        "text goes there\n";
-    return plan;
+  // Each station's waveform file goes into its own folder, beside its other
+  // outputs: the name, as the run will use it, must stay there.
+  if (const std::optional<std::string> waveform = waveform_answer(*shared)) {
+    if (const std::optional<std::string> problem = station_waveform_problem(*waveform)) {
+      plan.error = "smproc: the waveform file cannot be named " + *waveform +
+                   (cl.answers_file ? " (the waveform line of " + *cl.answers_file + ")"
+                                    : std::string()) +
+                   ": " + *problem + "\n";
+      return plan;
+    }
   }
   plan.batch = true;
   plan.stations.defaults = cl.defaults;
-  plan.stations.answers = answers;
+  plan.stations.defaults.answers.file = plan.single.answers.file;
+  plan.stations.answers = shared;
   plan.stations.out_dir = cl.out_dir ? fs::path(*cl.out_dir) : fs::path(".");
-  plan.stations.jobs = cl.jobs > 0 ? cl.jobs : cores();
+  // No more jobs than stations: each job's thread and memory would go unused.
+  const std::size_t jobs = cl.jobs > 0 ? static_cast<std::size_t>(cl.jobs)
+                                       : static_cast<std::size_t>(cores());
+  plan.stations.jobs =
+      static_cast<int>(std::max<std::size_t>(1, std::min(jobs, plan.search.stations.size())));
   return plan;
 }
 

@@ -255,6 +255,8 @@ RunOutcome run_record_set(const RunSetup& setup) {
       place.temporaries = setup.temporaries;
       // Nor may an output replace the file the answers come from.
       if (!setup.answers.text) place.keep(setup.answers.fd, "standard input");
+      if (!setup.answers.file.empty())
+        place.keep(setup.answers.file, "the answers file " + setup.answers.file);
       outcome.status = run_steps(*state, con, setup.records, place, warnings,
                                  {setup.rate_from_header, setup.full_precision});
       con.out.flush();

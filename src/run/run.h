@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,10 +26,25 @@ struct RecordNames {
   bool create_missing = true;
 };
 
+// A block of answers that many runs read without each holding a copy.
+class AnswerText {
+ public:
+  AnswerText() = default;
+  AnswerText(std::string text) : text_(std::make_shared<const std::string>(std::move(text))) {}
+  AnswerText(const char* text) : AnswerText(std::string(text)) {}
+  AnswerText(std::shared_ptr<const std::string> text) : text_(std::move(text)) {}
+  explicit operator bool() const { return text_ != nullptr; }
+  const std::string& operator*() const { return *text_; }
+
+ private:
+  std::shared_ptr<const std::string> text_;
+};
+
 // Where the answers come from: a descriptor, or a block of text.
 struct AnswerSource {
-  int fd = 0;                       // read, never closed
-  std::optional<std::string> text;  // when set, the answers instead of fd
+  int fd = 0;        // read, never closed
+  AnswerText text;   // when set, the answers instead of fd
+  std::string file;  // the file the text was read from, which no output may replace
 };
 
 // Where the console text goes: a descriptor, or a text in memory.

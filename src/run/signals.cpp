@@ -21,7 +21,13 @@ constexpr std::size_t watcher_stack = 256 * 1024;
 SignalWatcher::SignalWatcher(std::initializer_list<int> signals, Action action)
     : action_(std::move(action)) {
   sigemptyset(&set_);
-  for (int s : signals) sigaddset(&set_, s);
+  // A signal ignored at start (as nohup ignores SIGHUP) stays ignored: whoever
+  // started the process chose so.
+  for (int s : signals) {
+    struct sigaction now {};
+    if (sigaction(s, nullptr, &now) == 0 && now.sa_handler == SIG_IGN) continue;
+    sigaddset(&set_, s);
+  }
   if (pthread_sigmask(SIG_BLOCK, &set_, &previous_) != 0) return;
   signal_fd_ = signalfd(-1, &set_, SFD_CLOEXEC);
   stop_fd_ = eventfd(0, EFD_CLOEXEC);

@@ -18,7 +18,8 @@ class SignalWatcher {
   // watching.
   using Action = std::function<void(int signal)>;
 
-  // Blocks the signals in the calling thread and watches for them. Create it
+  // Blocks the signals in the calling thread and watches for them, all but
+  // those ignored at the time, which stay ignored. Create it
   // before any other thread starts, so that every thread leaves them to the
   // watcher. When no thread can be started, the signals keep their usual
   // effect and watching() is false.

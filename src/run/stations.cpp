@@ -37,11 +37,47 @@ Ending ending_of(const std::string& name) {
 // A stem's name can be a folder of its own under the output folder.
 bool usable_name(const std::string& name) { return !name.empty() && name != "." && name != ".."; }
 
-// A record file that can be opened: anything but a folder (a FIFO will do).
-bool is_record(const fs::path& p) {
+// What stands at a record file's name: nothing, a regular file (a record,
+// directly or through symbolic links), or something that must not be opened
+// as one: a pipe or device would be read for ever, a folder cannot be.
+struct Probe {
+  bool record = false;
+  std::string unusable;  // "FILE: why", when something else stands there
+  bool folder = false;   // that something is a folder: named, but no station by itself
+};
+
+Probe probe(const fs::path& p) {
   std::error_code ec;
   const fs::file_status st = fs::status(p, ec);
-  return !ec && fs::exists(st) && !fs::is_directory(st);
+  if (ec == std::errc::too_many_symbolic_link_levels)
+    return {false, p.string() + ": a loop of symbolic links", false};
+  if (ec || !fs::exists(st)) return {};
+  if (fs::is_regular_file(st)) return {true, {}, false};
+  return {false, p.string() + ": not a regular file", fs::is_directory(st)};
+}
+
+bool is_record(const fs::path& p) { return probe(p).record; }
+
+// Component c's file of a stem, as component_file finds it, or why the file
+// that stands there is no record.
+Probe probe_component(const std::string& stem, int c, std::string& file) {
+  Probe first;
+  for (const char* ending : {lower_endings[c], upper_endings[c]}) {
+    Probe p = probe(stem + ending);
+    if (p.record) {
+      file = stem + ending;
+      return p;
+    }
+    if (first.unusable.empty()) first = std::move(p);
+  }
+  return first;
+}
+
+// Outputs a run leaves in a station's folder.
+bool holds_outputs(const std::string& folder) {
+  std::error_code ec;
+  return fs::exists(fs::path(folder) / "console.txt", ec) ||
+         fs::exists(fs::path(folder) / "amp3.csv", ec);
 }
 
 // One stem as found: its path, and each component's file where one exists.
@@ -50,6 +86,7 @@ struct Found {
   std::string name;
   PerComponent<std::string> files;  // empty where none
   PerComponent<bool> lower{};       // the file has the lower-case ending
+  PerComponent<std::string> unusable;  // where no file is: what stands there instead
 };
 
 // Stems by their absolute path, so a stem named twice is taken once.
@@ -62,9 +99,17 @@ class Stems {
     const std::string k = key.lexically_normal().string();
     auto it = by_key_.find(k);
     if (it == by_key_.end()) {
-      it = by_key_.emplace(k, Found{stem, fs::path(stem).filename().string(), {}, {}}).first;
+      it = by_key_.emplace(k, Found{stem, fs::path(stem).filename().string(), {}, {}, {}})
+               .first;
     }
     return it->second;
+  }
+  Found* find(const std::string& stem) {
+    std::error_code ec;
+    fs::path key = fs::absolute(stem, ec);
+    if (ec) key = stem;
+    auto it = by_key_.find(key.lexically_normal().string());
+    return it == by_key_.end() ? nullptr : &it->second;
   }
   const std::map<std::string, Found>& all() const { return by_key_; }
 
@@ -81,23 +126,46 @@ bool search_folder(const std::string& folder, Stems& stems, std::vector<std::str
     return true;
   }
   bool any = false;
+  // Folders with a record's ending: named for a station found otherwise.
+  struct Named {
+    std::string stem;
+    int component;
+    std::string why;
+  };
+  std::vector<Named> folders;
   for (; it != end; it.increment(ec)) {
     const std::string file = it->path().filename().string();
     const Ending e = ending_of(file);
     if (e.component < 0) continue;
     const std::string name = file.substr(0, file.size() - 3);
-    if (!usable_name(name) || !is_record(it->path())) continue;
+    if (!usable_name(name)) continue;
+    Probe p = probe(it->path());
+    if (!p.record && p.unusable.empty()) continue;
     const std::string stem = (fs::path(folder) / name).string();
+    if (p.folder) {
+      folders.push_back({stem, e.component, std::move(p.unusable)});
+      continue;
+    }
     Found& f = stems.at(stem);
+    any = true;
+    if (!p.record) {
+      if (f.unusable[e.component].empty()) f.unusable[e.component] = std::move(p.unusable);
+      continue;
+    }
     std::string& slot = f.files[e.component];
     // Where both endings exist, the lower-case file is read, as the dialogue does.
     if (slot.empty() || (e.lower && !f.lower[e.component])) {
       slot = it->path().string();
       f.lower[e.component] = e.lower;
     }
-    any = true;
   }
   if (ec) problems.push_back(folder + ": cannot read the folder: " + ec.message());
+  for (Named& n : folders) {
+    if (Found* f = stems.find(n.stem)) {
+      std::string& why = f->unusable[n.component];
+      if (why.empty()) why = std::move(n.why);
+    }
+  }
   return any;
 }
 
@@ -126,17 +194,27 @@ StationSearch find_stations(const std::vector<std::string>& args) {
   Stems stems;
   for (const std::string& arg : args) {
     std::error_code ec;
-    if (fs::is_directory(arg, ec)) {
-      if (!search_folder(arg, stems, search.problems))
-        search.problems.push_back(arg +
-                                  ": no station in this folder (no .ns, .ew, .ud or .NS, .EW, "
-                                  ".UD record files; sub folders are not searched)");
+    const std::string stem = drop_component_ending(arg);
+    PerComponent<std::string> files;
+    PerComponent<Probe> probes;
+    bool any = false;
+    for (int c = 0; c < 3; ++c) {
+      probes[c] = probe_component(stem, c, files[c]);
+      any = any || probes[c].record || (!probes[c].unusable.empty() && !probes[c].folder);
+    }
+    // A name that is both a folder and a stem with record files is the stem:
+    // the folder is most likely its outputs of an earlier run.
+    if (!any && fs::is_directory(arg, ec)) {
+      if (!search_folder(arg, stems, search.problems)) {
+        search.problems.push_back(
+            holds_outputs(arg)
+                ? arg + ": a folder of outputs, with no station's record files: not searched"
+                : arg + ": no station in this folder (no .ns, .ew, .ud or .NS, .EW, "
+                        ".UD record files; sub folders are not searched)");
+      }
       continue;
     }
-    const std::string stem = drop_component_ending(arg);
-    PerComponent<std::optional<std::string>> files;
-    for (int c = 0; c < 3; ++c) files[c] = component_file(stem, c);
-    if ((!files[0] && !files[1] && !files[2]) || !usable_name(fs::path(stem).filename().string())) {
+    if (!any || !usable_name(fs::path(stem).filename().string())) {
       search.problems.push_back(arg +
                                 ": no station: neither a folder nor a stem with .ns, .ew, "
                                 ".ud (or .NS, .EW, .UD) record files");
@@ -144,7 +222,10 @@ StationSearch find_stations(const std::vector<std::string>& args) {
     }
     Found& f = stems.at(stem);
     for (int c = 0; c < 3; ++c) {
-      if (files[c]) f.files[c] = *files[c];
+      if (probes[c].record)
+        f.files[c] = files[c];
+      else if (!probes[c].unusable.empty())
+        f.unusable[c] = probes[c].unusable;
     }
   }
 
@@ -158,8 +239,12 @@ StationSearch find_stations(const std::vector<std::string>& args) {
     if (!f.files[0].empty() && !f.files[1].empty() && !f.files[2].empty()) {
       search.stations.push_back({f.name, {f.files[0], f.files[1], f.files[2], false}});
     } else {
-      search.incomplete.push_back(
-          {f.name, {!f.files[0].empty(), !f.files[1].empty(), !f.files[2].empty()}});
+      IncompleteStation s{f.name, {}, {}};
+      for (int c = 0; c < 3; ++c) {
+        s.found[c] = !f.files[c].empty();
+        if (!s.found[c]) s.unusable[c] = f.unusable[c];
+      }
+      search.incomplete.push_back(std::move(s));
     }
   }
   auto by_name = [](const auto& a, const auto& b) { return a.name < b.name; };
@@ -169,13 +254,19 @@ StationSearch find_stations(const std::vector<std::string>& args) {
 }
 
 std::string missing_components(const IncompleteStation& s) {
-  std::vector<std::string> missing;
+  std::vector<std::string> missing, unusable;
   for (int c = 0; c < 3; ++c) {
-    if (!s.found[c]) missing.emplace_back(component_names[c]);
+    if (s.found[c]) continue;
+    if (s.unusable[c].empty())
+      missing.emplace_back(component_names[c]);
+    else
+      unusable.push_back(s.unusable[c]);
   }
-  std::string text = "missing";
+  std::string text;
+  if (!missing.empty()) text = "missing";
   for (std::size_t k = 0; k < missing.size(); ++k)
     text += (k == 0 ? " " : k + 1 == missing.size() ? " and " : ", ") + missing[k];
+  for (const std::string& u : unusable) text += (text.empty() ? "" : "; ") + u;
   return text;
 }
 

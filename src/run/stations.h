@@ -18,9 +18,13 @@ struct Station {
 };
 
 // A stem with one or two of its three record files: reported, not processed.
+// A file that stands where a record should but is no regular file (a pipe, a
+// device, a folder, a loop of symbolic links) is never opened: it counts as
+// missing, and is named.
 struct IncompleteStation {
   std::string name;
   PerComponent<bool> found{};
+  PerComponent<std::string> unusable;  // "FILE: why" where such a file stands
 };
 
 struct StationSearch {
@@ -34,7 +38,7 @@ struct StationSearch {
 std::string drop_component_ending(const std::string& name);
 
 // Component c's record file (0 NS, 1 EW, 2 UD) of a stem: the lower-case
-// ending when that file exists, else the upper-case one when it exists.
+// ending when that regular file exists, else the upper-case one when it does.
 std::optional<std::string> component_file(const std::string& stem, int c);
 
 // The three files the dialogue reads for a stem: those found, and the
@@ -42,10 +46,12 @@ std::optional<std::string> component_file(const std::string& stem, int c);
 RecordNames dialogue_records(const std::string& stem);
 
 // The stations the arguments name. A folder is searched one level deep: its
-// files, not its sub folders. Files without a component ending are ignored.
+// files, not its sub folders; a name that is both a folder and a stem with
+// record files is the stem. Files without a component ending are ignored.
 StationSearch find_stations(const std::vector<std::string>& args);
 
-// "missing EW and UD": what an incomplete station lacks.
+// "missing EW and UD", "st.ns: not a regular file": what an incomplete
+// station lacks.
 std::string missing_components(const IncompleteStation& s);
 
 }  // namespace smproc

@@ -92,5 +92,42 @@ TEST(FlipOption, NamesComponentsInEitherCase) {
   for (const char* bad : {"", "N", "NS,", "NS EW", "X", "1"}) EXPECT_FALSE(parse_flip(bad)) << bad;
 }
 
+TEST(WaveformAnswer, IsTheNameTheRunWillUse) {
+  struct Case {
+    std::string answers;
+    std::optional<std::string> name;
+  };
+  const std::string long_line = "amp3.csv" + std::string(22, ' ') + "x.csv\n\n";
+  const Case cases[] = {
+      {"0\n0\n0\n0\n0\nwave.csv\n\n", "wave.csv"},
+      // Each yes brings its own answers before the name.
+      {"1\n0\n1\n0\n1\n0.1 0.2 20 25\n2\n1\n5\n20\n3\nvel.csv\n\n", "vel.csv"},
+      // Four corners over two lines, as the dialogue reads them.
+      {"0\n1\n0.1 0.2\n20 25\n0\n0\n0\nsplit.csv\n\n", "split.csv"},
+      // Trailing blanks dropped, leading ones kept; the 30-character cut.
+      {"0\n0\n0\n0\n0\nconsole.txt   \n\n", "console.txt"},
+      {"0\n0\n0\n0\n0\n  w.csv\n\n", "  w.csv"},
+      {"0\n0\n0\n0\n0\n" + long_line, "amp3.csv"},
+      // Answers the run cannot read: it reports them itself.
+      {"0\nx\n0\n0\n0\nw.csv\n\n", std::nullopt},
+      {"0\n0\n", std::nullopt},
+  };
+  for (const Case& c : cases) EXPECT_EQ(waveform_answer(c.answers), c.name) << c.answers;
+}
+
+TEST(WaveformAnswer, StationOutputsAndPathsAreRefused) {
+  for (const char* bad : {"console.txt", "amp3.csv", "answers.txt", ".", "..", "../B.ns",
+                          "/abs.csv", "sub/w.csv", "./w.csv"})
+    EXPECT_TRUE(station_waveform_problem(bad)) << bad;
+  for (const char* good : {"wave.csv", "console.txt.csv", "..csv", " amp3.csv", "w"})
+    EXPECT_FALSE(station_waveform_problem(good)) << good;
+}
+
+TEST(AnswerNumber, OptionValuesBeyondADoubleAreRefused) {
+  EXPECT_FALSE(split_numbers("1e400,1", 2));
+  EXPECT_FALSE(split_numbers("1,-1D309", 2));
+  EXPECT_TRUE(split_numbers("1e308,1e-400", 2));  // underflow reads as zero, as in a run
+}
+
 }  // namespace
 }  // namespace smproc
