@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <memory_resource>
+#include <span>
 #include <vector>
 
 #include "records/fresh_memory.h"
@@ -33,6 +34,8 @@ class Series {
   double get(int i) const { return i >= 1 && i <= size() ? (*this)(i) : 0.0; }
 
   int size() const { return static_cast<int>(v_.size()); }
+  // The held positions, 1..size() at indices 0..size() - 1.
+  std::span<const double> values() const { return v_; }
   // Holds at least positions 1..n; new positions are zero.
   void extend_to(int n) {
     if (n <= size()) return;

@@ -8,6 +8,8 @@
 #include <memory>
 #include <new>
 
+#include "metrics/metric.h"
+#include "metrics/registry.h"
 #include "output/spectrum_file.h"
 #include "output/waveform_file.h"
 #include "output/window.h"
@@ -223,24 +225,23 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
 }
 
 RunSummary summarize(const State& s) {
-  RunSummary r;
-  r.header = header_facts(s.components[0].record.header);
-  for (int c = 0; c < 3; ++c) r.samples[c] = s.components[c].record.nt;
-  r.waveform_written = s.waveform_written;
-  if (!r.waveform_written) return r;
-  const int rows = row_count(s.nt, s.answers.window.stride);
-  const int step = row_step(s.answers.window.stride);
+  StationData data;
+  data.header = header_facts(s.components[0].record.header);
   for (int c = 0; c < 3; ++c) {
-    for (int k = 0; k < rows; ++k) {
-      const int i = 1 + k * step;
-      const double v = std::fabs(s.written()[c]->get(i));
-      if (k == 0 || v > r.peak[c]) {
-        r.peak[c] = v;
-        r.peak_time[c] = static_cast<double>(i - 1) * s.dt;
-      }
-    }
+    // A failed run may end before it counts a record's samples; once the
+    // waveform file is written, every record was read.
+    const int n = s.components[c].record.nt;
+    if (n > 0 || s.waveform_written) data.samples[c] = n;
   }
-  return r;
+  if (s.waveform_written) {
+    WaveformSeries w;
+    for (int c = 0; c < 3; ++c) w.x[c] = s.written()[c]->values();
+    w.nt = s.nt;
+    w.stride = s.answers.window.stride;
+    w.dt = s.dt;
+    data.waveform = w;
+  }
+  return measure(data);
 }
 
 RunOutcome run_record_set(const RunSetup& setup) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "metrics/column.h"
 #include "records/record_header.h"
 #include "run/state.h"
 #include "textio/console.h"
@@ -72,8 +73,8 @@ struct RunSetup {
   // The output files write every number as the shortest text that reads back
   // to the same double, instead of in the fixed-width fields.
   bool full_precision = false;
-  // The outcome carries the run's summary (peaks over the waveform file's
-  // rows), which a table of many runs shows; a single run shows none.
+  // The outcome carries the run's summary (the registered metrics' columns),
+  // which a table of many runs shows; a single run shows none.
   bool summarize = true;
   // Room for the run's large arrays that runs one after another share, each
   // starting it over; none: the run maps its own.
@@ -87,16 +88,9 @@ struct RunOptions {
   bool full_precision = false;
 };
 
-// What a run found, for a table of many runs.
-struct RunSummary {
-  HeaderFacts header;  // as the NS record's header states them
-  PerComponent<int> samples{};  // each record's sample count
-  // Peak absolute value of each component over the rows of the waveform
-  // file, and the time of its first occurrence (s, as the file counts it).
-  bool waveform_written = false;
-  PerComponent<double> peak{};
-  PerComponent<double> peak_time{};
-};
+// What a run found, for a table of many runs: every registered metric's
+// columns, empty where the run did not get so far.
+using RunSummary = StationResult;
 
 struct RunOutcome {
   int status = 0;      // the exit status: 0, or 2 after a failure
@@ -116,7 +110,8 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
               const textio::OutputPlace& place, textio::Warnings& warnings,
               const RunOptions& options = {});
 
-// The summary of a run's state, as far as the run got.
+// The summary of a run's state, as far as the run got: the registered
+// metrics over its records' facts and the series its waveform file holds.
 RunSummary summarize(const State& s);
 
 }  // namespace smproc

@@ -1,7 +1,6 @@
 #include "run/summary.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace smproc {
 
@@ -13,12 +12,6 @@ std::string without_program_name(std::string line) {
   return line;
 }
 
-std::string fixed(double v, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, v);
-  return text;
-}
-
 // A field quoted when it holds a comma, a quote or a line end, quotes doubled.
 std::string csv_field(const std::string& s) {
   if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
@@ -27,30 +20,74 @@ std::string csv_field(const std::string& s) {
   return q + "\"";
 }
 
-// The columns after stem and status, as text; empty where the run did not get so far.
-struct Facts {
-  std::string code, latitude, longitude, sampling;
-  PerComponent<std::string> samples, peak, peak_time;
-};
-
-Facts facts_of(const StationRow& r) {
-  Facts f;
-  if (r.outcome == StationRow::Outcome::not_run) return f;
-  const RunSummary& s = r.summary;
-  f.code = s.header.station_code;
-  f.latitude = s.header.station_latitude;
-  f.longitude = s.header.station_longitude;
-  f.sampling = s.header.sampling;
-  for (int c = 0; c < 3; ++c) {
-    // A failed run may end before it counts a record's samples.
-    if (r.outcome == StationRow::Outcome::ok || s.samples[c] > 0)
-      f.samples[c] = std::to_string(s.samples[c]);
-    if (s.waveform_written) {
-      f.peak[c] = fixed(s.peak[c], 4);
-      f.peak_time[c] = fixed(s.peak_time[c], 3);
+// An optional sign, digits with at most one point, an optional exponent.
+bool plain_decimal(const std::string& s) {
+  std::size_t k = 0;
+  if (k < s.size() && (s[k] == '+' || s[k] == '-')) ++k;
+  std::size_t digits = 0;
+  bool point = false;
+  for (; k < s.size(); ++k) {
+    if (s[k] >= '0' && s[k] <= '9') {
+      ++digits;
+    } else if (s[k] == '.' && !point) {
+      point = true;
+    } else {
+      break;
     }
   }
-  return f;
+  if (digits == 0) return false;
+  if (k < s.size() && (s[k] == 'e' || s[k] == 'E')) {
+    ++k;
+    if (k < s.size() && (s[k] == '+' || s[k] == '-')) ++k;
+    const std::size_t first = k;
+    while (k < s.size() && s[k] >= '0' && s[k] <= '9') ++k;
+    if (k == first) return false;
+  }
+  return k == s.size();
+}
+
+// A text cell as summary.csv holds it: a spreadsheet evaluates a cell that
+// starts with one of these as a formula, so it gets a leading quote mark;
+// a stated number such as a southern latitude, -33.45, stays a number.
+std::string text_cell(const std::string& s) {
+  if (s.empty() || std::string_view("=+-@\t\r").find(s[0]) == std::string_view::npos ||
+      plain_decimal(s))
+    return csv_field(s);
+  return csv_field("'" + s);
+}
+
+// A cell as the table shows it: control characters (C0, DEL, and C1 as
+// UTF-8) become "?", so header text or a stem cannot steer the terminal.
+std::string printable(const std::string& s) {
+  std::string t;
+  t.reserve(s.size());
+  for (std::size_t k = 0; k < s.size(); ++k) {
+    const auto ch = static_cast<unsigned char>(s[k]);
+    if (ch < 0x20 || ch == 0x7f) {
+      t += '?';
+    } else if (ch == 0xc2 && k + 1 < s.size() && static_cast<unsigned char>(s[k + 1]) >= 0x80 &&
+               static_cast<unsigned char>(s[k + 1]) <= 0x9f) {
+      t += '?';
+      ++k;
+    } else {
+      t += s[k];
+    }
+  }
+  return t;
+}
+
+// The row's value of each layout column, formatted; empty for a station
+// not run, for a column its result lacks, and where it holds no value.
+std::vector<std::string> cells_of(const StationRow& r, const StationResult& layout) {
+  std::vector<std::string> cells(layout.size());
+  if (r.outcome == StationRow::Outcome::not_run) return cells;
+  for (std::size_t k = 0; k < layout.size(); ++k) {
+    const Column* c = k < r.summary.size() && r.summary[k].name == layout[k].name
+                          ? &r.summary[k]
+                          : find_column(r.summary, layout[k].name);
+    if (c) cells[k] = formatted(*c);
+  }
+  return cells;
 }
 
 std::string joined(const std::vector<std::string>& parts, const std::string& sep) {
@@ -77,52 +114,72 @@ std::string one_line(const std::string& report) {
   return without_program_name(joined(lines, "; "));
 }
 
-std::string summary_csv(const std::vector<StationRow>& rows) {
-  std::string t =
-      "stem,status,station_code,station_latitude,station_longitude,sampling_frequency,"
-      "samples_ns,samples_ew,samples_ud,peak_ns,peak_time_ns,peak_ew,peak_time_ew,"
-      "peak_ud,peak_time_ud,warnings\n";
+std::string summary_csv(const std::vector<StationRow>& rows, std::span<const Metric> metrics) {
+  const StationResult layout = measure(StationData{}, metrics);
+  std::vector<std::string> head = {"stem", "status"};
+  for (const Column& c : layout) head.push_back(c.name);
+  head.push_back("warnings");
+  std::string t = joined(head, ",") + "\n";
   for (const StationRow& r : rows) {
-    const Facts f = facts_of(r);
-    std::vector<std::string> fields = {r.name,     r.status,    f.code,
-                                       f.latitude, f.longitude, f.sampling};
-    for (int c = 0; c < 3; ++c) fields.push_back(f.samples[c]);
-    for (int c = 0; c < 3; ++c) {
-      fields.push_back(f.peak[c]);
-      fields.push_back(f.peak_time[c]);
-    }
-    fields.push_back(joined(r.warnings, " | "));
-    for (std::string& field : fields) field = csv_field(field);
+    std::vector<std::string> fields = {text_cell(r.name), text_cell(r.status)};
+    const std::vector<std::string> cells = cells_of(r, layout);
+    for (std::size_t k = 0; k < layout.size(); ++k)
+      fields.push_back(layout[k].type == ColumnType::text ? text_cell(cells[k])
+                                                          : csv_field(cells[k]));
+    fields.push_back(text_cell(joined(r.warnings, " | ")));
     t += joined(fields, ",") + "\n";
   }
   return t;
 }
 
-std::string summary_table(const std::vector<StationRow>& rows) {
-  // Numbers right-aligned, text left-aligned; the status, often long, last.
-  const std::vector<std::string> heads = {"stem",    "code",    "latitude", "longitude", "sampling",
-                                          "samples", "peak NS", "at (s)",   "peak EW",   "at (s)",
-                                          "peak UD", "at (s)",  "warnings", "status"};
-  const std::vector<bool> right = {false, false, true, true, false, true, true,
-                                   true,  true,  true, true, true,  true, false};
-  std::vector<std::vector<std::string>> cells = {heads};
+std::string summary_table(const std::vector<StationRow>& rows, std::span<const Metric> metrics) {
+  const StationResult layout = measure(StationData{}, metrics);
+  // The table's columns: stem, one per run of layout columns under one
+  // heading, warnings, status; numbers right-aligned, the status, often
+  // long, last.
+  struct Group {
+    std::size_t first, count;
+  };
+  std::vector<Group> groups;
+  std::vector<std::string> heads = {"stem"};
+  std::vector<bool> right = {false};
+  for (std::size_t k = 0; k < layout.size(); ++k) {
+    if (layout[k].heading.empty()) continue;
+    if (!groups.empty() && groups.back().first + groups.back().count == k &&
+        layout[groups.back().first].heading == layout[k].heading) {
+      ++groups.back().count;
+      continue;
+    }
+    groups.push_back({k, 1});
+    heads.push_back(layout[k].heading);
+    right.push_back(layout[k].align == Align::right);
+  }
+  heads.insert(heads.end(), {"warnings", "status"});
+  right.insert(right.end(), {true, false});
+
+  std::vector<std::vector<std::string>> table = {heads};
   for (const StationRow& r : rows) {
-    const Facts f = facts_of(r);
-    std::string samples = f.samples[0];
-    if (f.samples[1] != f.samples[0] || f.samples[2] != f.samples[0])
-      samples = f.samples[0] + "/" + f.samples[1] + "/" + f.samples[2];
-    cells.push_back({r.name, f.code, f.latitude, f.longitude, f.sampling, samples, f.peak[0],
-                     f.peak_time[0], f.peak[1], f.peak_time[1], f.peak[2], f.peak_time[2],
-                     r.outcome == StationRow::Outcome::not_run ? std::string()
-                                                               : std::to_string(r.warnings.size()),
-                     r.status});
+    const std::vector<std::string> cells = cells_of(r, layout);
+    std::vector<std::string> line = {r.name};
+    for (const Group& g : groups) {
+      const auto begin = cells.begin() + static_cast<std::ptrdiff_t>(g.first);
+      const std::vector<std::string> shared(begin, begin + static_cast<std::ptrdiff_t>(g.count));
+      const bool same = std::all_of(shared.begin(), shared.end(),
+                                    [&](const std::string& s) { return s == shared[0]; });
+      line.push_back(same ? shared[0] : joined(shared, "/"));
+    }
+    line.push_back(r.outcome == StationRow::Outcome::not_run ? std::string()
+                                                             : std::to_string(r.warnings.size()));
+    line.push_back(r.status);
+    for (std::string& cell : line) cell = printable(cell);
+    table.push_back(std::move(line));
   }
   std::vector<std::size_t> width(heads.size(), 0);
-  for (const auto& row : cells) {
+  for (const auto& row : table) {
     for (std::size_t k = 0; k < row.size(); ++k) width[k] = std::max(width[k], row[k].size());
   }
   std::string t;
-  for (const auto& row : cells) {
+  for (const auto& row : table) {
     std::string line;
     for (std::size_t k = 0; k < row.size(); ++k) {
       const std::string pad(width[k] - row[k].size(), ' ');

@@ -2,9 +2,11 @@
 // an aligned table for the console.
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
+#include "metrics/registry.h"
 #include "run/run.h"
 
 namespace smproc {
@@ -24,11 +26,19 @@ std::string failure_status(const std::string& report);
 // The report on one line: its lines joined by "; ", without the program's name.
 std::string one_line(const std::string& report);
 
-// summary.csv: a header row, then the rows as given. Peaks have four
-// decimals and their times three, as the waveform file writes them.
-std::string summary_csv(const std::vector<StationRow>& rows);
+// summary.csv: a header row, then the rows as given: stem, status, the
+// metrics' columns (their layout: measure() of no data), warnings. A station
+// not run shows only stem and status. Text cells that a spreadsheet would
+// take for a formula (a leading =, +, -, @, tab or CR, unless the cell is a
+// plain decimal number) get a leading '; fields are quoted as CSV needs.
+std::string summary_csv(const std::vector<StationRow>& rows,
+                        std::span<const Metric> metrics = registered_metrics());
 
-// The same rows as a table with aligned columns (warnings counted, status last).
-std::string summary_table(const std::vector<StationRow>& rows);
+// The same rows as a table with aligned columns: stem, each metric column
+// that has a heading (consecutive columns of one heading share a cell: their
+// common value, or their values joined by "/"), warnings counted, status
+// last. Control characters are shown as "?".
+std::string summary_table(const std::vector<StationRow>& rows,
+                          std::span<const Metric> metrics = registered_metrics());
 
 }  // namespace smproc

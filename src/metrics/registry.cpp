@@ -1,0 +1,26 @@
+#include "metrics/registry.h"
+
+#include "metrics/peaks.h"
+#include "metrics/record_facts.h"
+
+namespace smproc {
+
+namespace {
+
+// A new metric: its file pair here in metrics/, and one line below.
+constexpr Metric registered[] = {
+    record_facts,
+    peaks,
+};
+
+}  // namespace
+
+std::span<const Metric> registered_metrics() { return registered; }
+
+StationResult measure(const StationData& data, std::span<const Metric> metrics) {
+  StationResult result;
+  for (const Metric metric : metrics) metric(data, result);
+  return result;
+}
+
+}  // namespace smproc
