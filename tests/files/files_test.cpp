@@ -1,4 +1,4 @@
-#include "textio/files.h"
+#include "files/files.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -236,16 +236,16 @@ TEST(ReplacementTest, AfterASignalRemovedTheTemporaryFileTheOldFileStays) {
   EXPECT_EQ(entries(dir), std::vector<std::string>{"vel.csv"});
 }
 
-TEST(KeptFilesTest, AnInputIsRefusedOnlyDevicesAndMissingFilesAreNotKept) {
+TEST(ProtectedInputsTest, AnInputIsRefusedOnlyDevicesAndMissingFilesAreNotKept) {
   TempDir dir;
   dir.write("rec.ns", old_content);
   OutputPlace place = place_in(dir.path());
-  place.keep((dir.path() / "rec.ns").string(), "the record file rec.ns");
-  place.keep((dir.path() / "missing.ns").string(), "nothing");
+  place.protect((dir.path() / "rec.ns").string(), "the record file rec.ns");
+  place.protect((dir.path() / "missing.ns").string(), "nothing");
   const int null = ::open("/dev/null", O_RDONLY);
-  place.keep(null, "standard input");  // a device is read and written, never replaced
+  place.protect(null, "standard input");  // a device is read and written, never replaced
   ::close(null);
-  ASSERT_EQ(place.kept.size(), 1u);
+  ASSERT_EQ(place.protected_inputs.size(), 1u);
   Failure f = failure_of([&] { open_for_writing("rec.ns", unit_file, place, "waveform file"); });
   EXPECT_EQ(report(f),
             "open: would replace an input file\n"
