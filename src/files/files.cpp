@@ -64,7 +64,7 @@ void drop_temporary(const OutputPlace& place, const std::string& path) {
   registry_of(place).discard(path);
 }
 
-// The temporary file forced to disk and renamed over its target at close.
+// The temporary file sent to the disk and renamed over its target at close.
 class DurableRename final : public Replacement {
  public:
   DurableRename(TempFiles& registry, std::string temporary, std::string target)

@@ -57,8 +57,8 @@ struct OutputPlace {
 // closed, normally or by a failure, and nothing of an older file stays. `what`
 // names the file in reports ("waveform file").
 //
-// A regular file is written under a temporary name beside it, forced to disk
-// and renamed over it at close, so that until then it holds its old content
+// A regular file is written under a temporary name beside it, sent to the
+// disk and renamed over it at close, so that until then it holds its old content
 // whole, and a killed run or a power cut leaves it old or new, whole. The new file keeps the old one's permission bits. A
 // symbolic link is followed: its target is replaced, the link stays. Written
 // in place, from the start and cut at close, are: devices and pipes, a file

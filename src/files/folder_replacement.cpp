@@ -87,15 +87,12 @@ bool FolderReplacement::holds(const std::string& file) const {
 
 std::string FolderReplacement::commit() {
   const std::string failed = target_ + " not replaced: ";
-  // The names of the files inside reach the disk before the folder's own.
-  if (::fchmod(folder_fd_, mode_) != 0 || (::fsync(folder_fd_) != 0 && errno != EINVAL))
-    return failed + std::strerror(errno);
+  if (::fchmod(folder_fd_, mode_) != 0) return failed + std::strerror(errno);
   if (!registry_->rename_folder(parent_fd_, hidden_, name_, listed_, old_exists_)) {
     if (errno == EEXIST || errno == ENOTEMPTY)
       return failed + "something took its name while the station ran";
     return failed + std::strerror(errno);
   }
-  ::fsync(parent_fd_);
   // The old folder, now under the hidden name, goes; a signal meanwhile
   // removes it all the same.
   if (old_exists_) registry_->discard(listed_);

@@ -27,9 +27,10 @@ class TempFiles {
   // only this user may enter, and lists it; false with errno set.
   bool create_folder(const std::string& target, std::string& path);
 
-  // Forces the data of the listed file open on fd to the disk, renames the
-  // file over `target` and drops it from the list; false with errno set when
-  // either fails (the file stays listed).
+  // Sends the data of the listed file open on fd to the disk, renames the
+  // file over `target` (a link there is replaced, never followed) and drops
+  // it from the list; false with errno set when either fails (the file
+  // stays listed).
   bool commit(int fd, const std::string& path, const std::string& target);
 
   // Gives the listed folder `path`, named `from` in the folder open on

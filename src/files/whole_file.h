@@ -13,7 +13,7 @@ namespace smproc::textio {
 bool write_all(int fd, std::string_view text);
 
 // Writes the file at `path` whole: the text goes to a listed temporary file
-// beside it, forced to disk and renamed over it, so the file holds its old
+// beside it, sent to the disk and renamed over it, so the file holds its old
 // content or the text, whole. A symbolic link, or anything but a regular
 // file, at `path` is refused and never followed. Returns an error text
 // ("NAME not written: REASON", NAME `shown` or else the path), or an empty one.
