@@ -88,6 +88,12 @@ bool FolderReplacement::holds(const std::string& file) const {
 std::string FolderReplacement::commit() {
   const std::string failed = target_ + " not replaced: ";
   if (::fchmod(folder_fd_, mode_) != 0) return failed + std::strerror(errno);
+  // The hidden name must still be the folder the outputs went to.
+  struct stat ours, named;
+  if (::fstat(folder_fd_, &ours) != 0 ||
+      ::fstatat(parent_fd_, hidden_.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+      ours.st_dev != named.st_dev || ours.st_ino != named.st_ino)
+    return failed + "its new folder " + listed_ + " was moved while the station ran";
   if (!registry_->rename_folder(parent_fd_, hidden_, name_, listed_, old_exists_)) {
     if (errno == EEXIST || errno == ENOTEMPTY)
       return failed + "something took its name while the station ran";
