@@ -236,6 +236,21 @@ TEST(ReplacementTest, AfterASignalRemovedTheTemporaryFileTheOldFileStays) {
   EXPECT_EQ(entries(dir), std::vector<std::string>{"vel.csv"});
 }
 
+// Without a registry of its own, an output's temporary file is listed in the
+// process's, which the signal watcher empties.
+TEST(ReplacementTest, EveryTemporaryFileIsListedForASignal) {
+  TempDir dir;
+  dir.write("vel.csv", old_content);
+  Output out = open_for_writing((dir.path() / "vel.csv").string(), unit_file);
+  const std::vector<std::string> listed = process_temporaries().listed();
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(fs::path(listed[0]).parent_path(), dir.path());
+  EXPECT_EQ(fs::path(listed[0]).filename().string().rfind(".vel.csv.", 0), 0u) << listed[0];
+  out.close();
+  EXPECT_TRUE(process_temporaries().listed().empty());
+  EXPECT_EQ(entries(dir), std::vector<std::string>{"vel.csv"});
+}
+
 TEST(ProtectedInputsTest, AnInputIsRefusedOnlyDevicesAndMissingFilesAreNotKept) {
   TempDir dir;
   dir.write("rec.ns", old_content);
