@@ -18,7 +18,7 @@
 #include "run/command_line.h"
 #include "run/event.h"
 #include "run/signals.h"
-#include "textio/temp_files.h"
+#include "files/temp_files.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ int run_process(int argc, char** argv) {
 
   // Outputs are written under temporary names; a signal that ends the
   // process removes them, so the files they replace stay as they were.
-  textio::TempFiles temporaries;
+  textio::TempFiles& temporaries = textio::process_temporaries();
   if (!plan.batch) {
     SignalWatcher watcher({SIGINT, SIGTERM, SIGHUP}, [&temporaries](int signal) {
       auto hold = temporaries.remove_all();

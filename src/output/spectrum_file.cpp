@@ -8,7 +8,7 @@
 
 #include "output/full_precision.h"
 #include "records/fresh_memory.h"
-#include "textio/files.h"
+#include "files/files.h"
 #include "textio/format.h"
 #include "textio/text_output.h"
 

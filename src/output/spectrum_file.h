@@ -8,7 +8,7 @@
 #include "records/series.h"
 #include "spectral/spectrum.h"
 #include "textio/console.h"
-#include "textio/files.h"
+#include "files/files.h"
 
 namespace smproc {
 

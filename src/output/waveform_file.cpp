@@ -1,7 +1,7 @@
 #include "output/waveform_file.h"
 
 #include "output/full_precision.h"
-#include "textio/files.h"
+#include "files/files.h"
 #include "textio/format.h"
 
 namespace smproc {

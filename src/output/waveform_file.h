@@ -5,7 +5,7 @@
 
 #include "records/series.h"
 #include "textio/console.h"
-#include "textio/files.h"
+#include "files/files.h"
 #include "textio/warnings.h"
 
 namespace smproc {

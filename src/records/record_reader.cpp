@@ -3,7 +3,7 @@
 #include <array>
 #include <limits>
 
-#include "textio/files.h"
+#include "files/files.h"
 #include "textio/format.h"
 
 namespace smproc {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "textio/failure.h"
-#include "textio/files.h"
+#include "files/files.h"
 #include "textio/format.h"
 #include "textio/text_input.h"
 

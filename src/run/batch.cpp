@@ -14,9 +14,13 @@
 #include <system_error>
 #include <thread>
 
+#include "files/folder_replacement.h"
+#include "files/whole_file.h"
+
 namespace smproc {
 
 namespace fs = std::filesystem;
+using textio::write_all;
 
 namespace {
 
@@ -96,21 +100,34 @@ StationRow run_station(const Station& station, const BatchSetup& setup, ErrorLin
   row.name = station.name;
   row.outcome = StationRow::Outcome::failed;
   const std::string prefix = "smproc: " + station.name + ": ";
-  const fs::path dir = setup.out_dir / station.name;
-  std::error_code ec;
-  fs::create_directories(dir, ec);
-  if (ec) {
-    row.status = "cannot create the folder " + dir.string() + ": " + ec.message();
+  auto refuse = [&](std::string status) {
+    row.status = std::move(status);
     err.line(prefix + row.status);
     return row;
-  }
+  };
+  if (station.name == summary_name)
+    return refuse("a station cannot be named " + std::string(summary_name) +
+                  ": its folder would take the summary's name");
+  // The station's folder is replaced whole: its outputs go into a fresh
+  // hidden folder that takes the folder's place once they are all written.
+  textio::FolderReplacement folder;
+  if (std::string error = folder.begin(setup.out_dir.string(), station.name); !error.empty())
+    return refuse(error);
+  for (const std::string* record : {&station.records.ns, &station.records.ew, &station.records.ud})
+    if (folder.holds(*record))
+      return refuse(folder.target() + " holds the record file " + *record +
+                    ", which replacing the folder would remove; it is left as it is");
+  if (const std::string& answers = setup.defaults.answers.file;
+      !answers.empty() && folder.holds(answers))
+    return refuse(folder.target() + " holds the answers file " + answers +
+                  ", which replacing the folder would remove; it is left as it is");
 
   RunSetup run = setup.defaults;
   run.records = station.records;
   run.answers.text = setup.answers;
   std::string console;
   run.console.text = &console;
-  run.out_dir = dir;
+  run.out_dir = folder.path();
   run.memory = &memory;  // brought in by the worker's first station
   run.on_warning = [&](const std::string& w) { err.line(prefix + "warning: " + w); };
   const RunOutcome outcome = run_record_set(run);
@@ -119,7 +136,9 @@ StationRow run_station(const Station& station, const BatchSetup& setup, ErrorLin
 
   // The console text as the dialogue would have shown it, then the report.
   console += outcome.report;
-  const std::string written = write_whole_file(dir / "console.txt", console);
+  std::string written = textio::write_whole_file(folder.path() + "/console.txt", console,
+                                                 (fs::path(folder.target()) / "console.txt").string());
+  if (written.empty()) written = folder.commit();
   if (outcome.status != 0) {
     row.status = failure_status(outcome.report);
     err.line(prefix + one_line(outcome.report));
@@ -135,38 +154,6 @@ StationRow run_station(const Station& station, const BatchSetup& setup, ErrorLin
 }
 
 }  // namespace
-
-bool write_all(int fd, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-std::string write_whole_file(const fs::path& path, const std::string& text) {
-  const fs::path partial = path.string() + ".partial";
-  const int fd = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return path.string() + " not written: " + std::strerror(errno);
-  bool ok = write_all(fd, text);
-  int error = ok ? 0 : errno;
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    error = errno;
-  }
-  if (ok && ::rename(partial.c_str(), path.c_str()) != 0) {
-    ok = false;
-    error = errno;
-  }
-  if (!ok) {
-    ::unlink(partial.c_str());
-    return path.string() + " not written: " + std::strerror(error);
-  }
-  return {};
-}
 
 std::vector<StationRow> run_batch(const std::vector<Station>& stations, const BatchSetup& setup,
                                   const std::atomic<int>& stop) {

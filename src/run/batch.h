@@ -24,17 +24,16 @@ struct BatchSetup {
 
 // Runs the stations, `jobs` at a time, each writing "amp3.csv", its waveform
 // file and console.txt (the console text, then any failure report) into
-// out_dir/NAME/, which is created. Once `stop` holds a signal's number no
+// out_dir/NAME/, which is replaced whole once they are written (out_dir is
+// created when missing). A symbolic link or a file at out_dir/NAME, a
+// station named summary.csv, or one whose records lie in its own folder
+// fails that station, leaving what is there. Once `stop` holds a signal's number no
 // station starts; running ones finish. Returns one row per station, in the
 // order given; only these rows are kept while the stations run.
 std::vector<StationRow> run_batch(const std::vector<Station>& stations, const BatchSetup& setup,
                                   const std::atomic<int>& stop);
 
-// Writes a file whole: a temporary file beside it, renamed over it. Returns
-// an error text, or an empty one.
-std::string write_whole_file(const std::filesystem::path& path, const std::string& text);
-
-// Writes all of the text to a descriptor; false when a write fails.
-bool write_all(int fd, const std::string& text);
+// The summary's name in the output folder, which no station's folder may take.
+inline constexpr const char* summary_name = "summary.csv";
 
 }  // namespace smproc

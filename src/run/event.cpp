@@ -14,11 +14,14 @@
 #include <system_error>
 #include <thread>
 
+#include "files/whole_file.h"
 #include "run/answers.h"
 
 namespace smproc {
 
 namespace fs = std::filesystem;
+using textio::write_all;
+using textio::write_whole_file;
 
 namespace {
 
@@ -182,6 +185,21 @@ int run_event(const CommandPlan& plan, const std::atomic<int>& stop, int out_fd,
     write_all(err_fd, error);
     return 2;
   }
+  // The old summary goes before the first station's folder is replaced, so
+  // that none ever describes files that are not there. A link or another
+  // file in its place is left as it is, and no summary is written.
+  const fs::path summary = setup.out_dir / summary_name;
+  std::string summary_refused;
+  struct stat st;
+  if (::lstat(summary.c_str(), &st) == 0) {
+    if (S_ISLNK(st.st_mode))
+      summary_refused = summary.string() + " not written: it is a symbolic link, which is not followed";
+    else if (!S_ISREG(st.st_mode))
+      summary_refused = summary.string() + " not written: it is not a regular file";
+    else if (::unlink(summary.c_str()) != 0)
+      summary_refused = summary.string() + " not written: the old one cannot be removed: " +
+                        std::strerror(errno);
+  }
   std::vector<StationRow> rows = run_batch(search.stations, setup, stop);
 
   for (const StationRow& r : rows) all_ok = all_ok && r.outcome == StationRow::Outcome::ok;
@@ -195,7 +213,9 @@ int run_event(const CommandPlan& plan, const std::atomic<int>& stop, int out_fd,
   std::stable_sort(rows.begin(), rows.end(),
                    [](const StationRow& a, const StationRow& b) { return a.name < b.name; });
 
-  const std::string written = write_whole_file(setup.out_dir / "summary.csv", summary_csv(rows));
+  const std::string written = !summary_refused.empty()
+                                  ? summary_refused
+                                  : write_whole_file(summary.string(), summary_csv(rows));
   if (!written.empty()) {
     write_all(err_fd, "smproc: " + written + "\n");
     all_ok = false;

@@ -169,7 +169,7 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
   textio::OutputPlace kept = place;
   for (const std::string* name : {&names.ns, &names.ew, &names.ud}) {
     const std::string file = textio::trim_name(*name);
-    kept.keep(file, "the record file " + file);
+    kept.protect(file, "the record file " + file);
   }
   // 1. Opening lines.
   textio::list_write(con.out, {});
@@ -212,6 +212,7 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
     inverse_transform(s.grid, s.spectrum, comp.calibrated);
   }
   spectrum_file_step(con, kept, s.amplitudes(), s.grid.nom, s.grid.dom, options.full_precision);
+  kept.protect_output((kept.folder / "amp3.csv").string(), "the spectrum file amp3.csv");
   // 10-11. Window, decimation, waveform file.
   window_step(con, warnings, s.dt, std::as_const(s).calibrated(), s.outputs(), s.nt, a.window);
   check_waveforms(s);
@@ -255,9 +256,9 @@ RunOutcome run_record_set(const RunSetup& setup) {
       place.folder = setup.out_dir;
       place.temporaries = setup.temporaries;
       // Nor may an output replace the file the answers come from.
-      if (!setup.answers.text) place.keep(setup.answers.fd, "standard input");
+      if (!setup.answers.text) place.protect(setup.answers.fd, "standard input");
       if (!setup.answers.file.empty())
-        place.keep(setup.answers.file, "the answers file " + setup.answers.file);
+        place.protect(setup.answers.file, "the answers file " + setup.answers.file);
       outcome.status = run_steps(*state, con, setup.records, place, warnings,
                                  {setup.rate_from_header, setup.full_precision});
       con.out.flush();

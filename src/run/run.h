@@ -11,8 +11,8 @@
 #include "records/record_header.h"
 #include "run/state.h"
 #include "textio/console.h"
-#include "textio/files.h"
-#include "textio/temp_files.h"
+#include "files/files.h"
+#include "files/temp_files.h"
 #include "textio/warnings.h"
 
 namespace smproc {

@@ -12,7 +12,6 @@
 #include "textio/exponent_field.h"
 #include "textio/field_layout.h"
 #include "textio/fixed_field.h"
-#include "textio/temp_files.h"
 
 namespace smproc::textio {
 
@@ -21,11 +20,17 @@ namespace {
 // A list-written line is ended before an item that would reach this column.
 constexpr std::size_t line_limit = 80;
 
-bool write_all(int fd, const char* p, std::size_t n, long long& written) {
+}  // namespace
+
+bool write_bytes(int fd, const char* p, std::size_t n, long long& written) {
   while (n > 0) {
     ssize_t k = ::write(fd, p, n);
     if (k < 0) {
       if (errno == EINTR) continue;
+      return false;
+    }
+    if (k == 0) {  // nothing taken and no reason given: as a full device
+      errno = ENOSPC;
       return false;
     }
     p += k;
@@ -34,8 +39,6 @@ bool write_all(int fd, const char* p, std::size_t n, long long& written) {
   }
   return true;
 }
-
-}  // namespace
 
 // --- Output ------------------------------------------------------------------
 
@@ -53,7 +56,7 @@ void PendingBytes::grow(std::size_t needed) {
 }
 
 Output::Output(int fd, int unit, std::optional<std::string> name, bool cut_at_close,
-               std::optional<Replacement> replacement)
+               std::unique_ptr<Replacement> replacement)
     : fd_(fd),
       unit_(unit),
       name_(std::move(name)),
@@ -83,7 +86,6 @@ Output::Output(Output&& o) noexcept
       last_line_(std::move(o.last_line_)) {
   o.fd_ = -1;
   o.text_ = nullptr;
-  o.replacement_.reset();
 }
 
 Output::~Output() { release(); }
@@ -115,7 +117,7 @@ void Output::flush() {
   }
   if (fd_ < 0 || buf_.empty()) return;
   long long before = written_;
-  bool ok = write_all(fd_, buf_.data(), buf_.size(), written_);
+  bool ok = write_bytes(fd_, buf_.data(), buf_.size(), written_);
   int err = errno;
   buf_.drop(static_cast<std::size_t>(written_ - before));
   if (!ok) fail("fmt", std::strerror(err));
@@ -135,10 +137,10 @@ void Output::close() {
   bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   int err = 0;
   if (cut_at_close_ && regular && ftruncate(fd, written_) != 0) err = errno;
+  if (!put_in_place(fd) && err == 0) err = errno;
+  // A temporary file keeps its name after a failed close, as a file written
+  // in place would keep what reached it.
   if (fd > 2 && ::close(fd) != 0 && err == 0) err = errno;
-  // A temporary file takes its name even after a failed close, as a file
-  // written in place would keep what reached it.
-  if (!put_in_place() && err == 0) err = errno;
   if (err != 0) fail("close", std::strerror(err));
 }
 
@@ -151,34 +153,21 @@ void Output::release() noexcept {
   }
   if (fd_ < 0) return;
   // Keep what earlier statements wrote, then cut the file there.
-  write_all(fd_, buf_.data(), buf_.size(), written_);
+  write_bytes(fd_, buf_.data(), buf_.size(), written_);
   buf_.clear();
   struct stat st;
   if (cut_at_close_ && fstat(fd_, &st) == 0 && S_ISREG(st.st_mode)) {
     [[maybe_unused]] int rc = ftruncate(fd_, written_);
   }
+  put_in_place(fd_);
   if (fd_ > 2) ::close(fd_);
   fd_ = -1;
-  put_in_place();
 }
 
-bool Output::put_in_place() noexcept {
+bool Output::put_in_place(int fd) noexcept {
   if (!replacement_) return true;
-  const Replacement r = std::move(*replacement_);
-  replacement_.reset();
-  bool done = r.registry ? r.registry->commit(r.temporary, r.target)
-                         : rename_over(r.temporary, r.target);
-  if (!done) {
-    // The file it was to replace stays as it was.
-    int err = errno;
-    if (r.registry) {
-      r.registry->discard(r.temporary);
-    } else {
-      ::unlink(r.temporary.c_str());
-    }
-    errno = err;
-  }
-  return done;
+  const std::unique_ptr<Replacement> r = std::move(replacement_);
+  return r->put_in_place(fd);
 }
 
 void Output::fail(std::string context, std::string reason) const {

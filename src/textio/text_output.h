@@ -18,8 +18,6 @@
 
 namespace smproc::textio {
 
-class TempFiles;
-
 // Bytes waiting to be handed to the system. Unlike a string, room made for a
 // line is not filled with zeros first: the line is written straight into it.
 class PendingBytes {
@@ -60,12 +58,16 @@ class PendingBytes {
   std::size_t capacity_ = 0;
 };
 
-// A file written under a temporary name in the folder of the file it is to
-// replace, and renamed over that file when the output is closed.
-struct Replacement {
-  std::string temporary;
-  std::string target;
-  TempFiles* registry = nullptr;  // where the temporary file is listed, if anywhere
+// What gives a file written under a temporary name its real name when the
+// output is closed (the files layer makes one for each file it replaces).
+class Replacement {
+ public:
+  virtual ~Replacement() = default;
+  // Called once, the descriptor still open and every byte handed to the
+  // system: makes the file durable and renames it over the file it replaces.
+  // False with errno set when that fails; the temporary file is then gone
+  // and the file it was to replace stays as it was.
+  virtual bool put_in_place(int fd) noexcept = 0;
 };
 
 // A connected output stream. Lines are gathered in a buffer and handed to the
@@ -77,7 +79,7 @@ class Output {
  public:
   // Takes ownership of fd unless it is standard output or standard error.
   Output(int fd, int unit, std::optional<std::string> name, bool cut_at_close,
-         std::optional<Replacement> replacement = std::nullopt);
+         std::unique_ptr<Replacement> replacement = nullptr);
   // Appends the lines to the text instead of a descriptor.
   static Output to_text(std::string* text, int unit, std::optional<std::string> name);
   Output(Output&& other) noexcept;
@@ -126,7 +128,7 @@ class Output {
  private:
   void release() noexcept;
   void note_line();
-  bool put_in_place() noexcept;
+  bool put_in_place(int fd) noexcept;
 
   int fd_;
   std::string* text_ = nullptr;
@@ -136,11 +138,15 @@ class Output {
   PendingBytes buf_;
   std::string format_;
   long long written_ = 0;
-  std::optional<Replacement> replacement_;
+  std::unique_ptr<Replacement> replacement_;
   std::string what_;
   bool remember_ = false;
   std::string last_line_;
 };
+
+// Hands n bytes from p to fd, writing again after an interruption or a
+// short write; adds the bytes taken to `written`. False with errno set.
+bool write_bytes(int fd, const char* p, std::size_t n, long long& written);
 
 using WriteItem = std::variant<std::string_view, int, double>;
 

@@ -211,6 +211,11 @@ TEST(InputsAreNeverOutputs, AnOutputThatIsAnInputIsRefusedBeforeItIsWritten) {
       {"the answers", [](const fs::path&) {}, "answers.txt", true,
        "The waveform file answers.txt is the same file as standard input" + untouched,
        "answers.txt"},
+      // The spectrum file the run has just written stays the spectrum.
+      {"the spectrum file", [](const fs::path&) {}, "amp3.csv", false,
+       "The waveform file amp3.csv is the same file as the spectrum file amp3.csv, which this "
+       "run has written; it was left untouched.",
+       ns},
   };
   for (const SameFile& c : cases) {
     TempDir dir;

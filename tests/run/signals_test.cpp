@@ -11,8 +11,8 @@
 #include <string>
 
 #include "support/run_binary.h"
-#include "textio/files.h"
-#include "textio/temp_files.h"
+#include "files/files.h"
+#include "files/temp_files.h"
 
 namespace smproc {
 namespace {

@@ -1,4 +1,4 @@
-#include "textio/files.h"
+#include "files/files.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -236,16 +236,31 @@ TEST(ReplacementTest, AfterASignalRemovedTheTemporaryFileTheOldFileStays) {
   EXPECT_EQ(entries(dir), std::vector<std::string>{"vel.csv"});
 }
 
-TEST(KeptFilesTest, AnInputIsRefusedOnlyDevicesAndMissingFilesAreNotKept) {
+// Without a registry of its own, an output's temporary file is listed in the
+// process's, which the signal watcher empties.
+TEST(ReplacementTest, EveryTemporaryFileIsListedForASignal) {
+  TempDir dir;
+  dir.write("vel.csv", old_content);
+  Output out = open_for_writing((dir.path() / "vel.csv").string(), unit_file);
+  const std::vector<std::string> listed = process_temporaries().listed();
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(fs::path(listed[0]).parent_path(), dir.path());
+  EXPECT_EQ(fs::path(listed[0]).filename().string().rfind(".vel.csv.", 0), 0u) << listed[0];
+  out.close();
+  EXPECT_TRUE(process_temporaries().listed().empty());
+  EXPECT_EQ(entries(dir), std::vector<std::string>{"vel.csv"});
+}
+
+TEST(ProtectedInputsTest, AnInputIsRefusedOnlyDevicesAndMissingFilesAreNotKept) {
   TempDir dir;
   dir.write("rec.ns", old_content);
   OutputPlace place = place_in(dir.path());
-  place.keep((dir.path() / "rec.ns").string(), "the record file rec.ns");
-  place.keep((dir.path() / "missing.ns").string(), "nothing");
+  place.protect((dir.path() / "rec.ns").string(), "the record file rec.ns");
+  place.protect((dir.path() / "missing.ns").string(), "nothing");
   const int null = ::open("/dev/null", O_RDONLY);
-  place.keep(null, "standard input");  // a device is read and written, never replaced
+  place.protect(null, "standard input");  // a device is read and written, never replaced
   ::close(null);
-  ASSERT_EQ(place.kept.size(), 1u);
+  ASSERT_EQ(place.protected_inputs.size(), 1u);
   Failure f = failure_of([&] { open_for_writing("rec.ns", unit_file, place, "waveform file"); });
   EXPECT_EQ(report(f),
             "open: would replace an input file\n"

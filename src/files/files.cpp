@@ -1,4 +1,4 @@
-#include "textio/files.h"
+#include "files/files.h"
 
 #include <fcntl.h>
 #include <limits.h>
@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <optional>
 
 namespace smproc::textio {
@@ -50,19 +51,37 @@ std::string follow_links(std::string path) {
   return path;
 }
 
-// A temporary file beside target, listed when the place has a registry.
+TempFiles& registry_of(const OutputPlace& place) {
+  return place.temporaries ? *place.temporaries : process_temporaries();
+}
+
+// A temporary file beside target, listed in the place's registry.
 int make_temporary(const OutputPlace& place, const std::string& target, std::string& path) {
-  return place.temporaries ? place.temporaries->create(target, path)
-                           : create_temporary(target, path);
+  return registry_of(place).create(target, path);
 }
 
 void drop_temporary(const OutputPlace& place, const std::string& path) {
-  if (place.temporaries) {
-    place.temporaries->discard(path);
-  } else {
-    ::unlink(path.c_str());
-  }
+  registry_of(place).discard(path);
 }
+
+// The temporary file sent to the disk and renamed over its target at close.
+class DurableRename final : public Replacement {
+ public:
+  DurableRename(TempFiles& registry, std::string temporary, std::string target)
+      : registry_(registry), temporary_(std::move(temporary)), target_(std::move(target)) {}
+  bool put_in_place(int fd) noexcept override {
+    if (registry_.commit(fd, temporary_, target_)) return true;
+    const int err = errno;
+    registry_.discard(temporary_);
+    errno = err;
+    return false;
+  }
+
+ private:
+  TempFiles& registry_;
+  std::string temporary_;
+  std::string target_;
+};
 
 // Gives the temporary file the owner and permission bits of the file it is
 // to replace; false when the owner cannot be kept.
@@ -82,16 +101,23 @@ std::string trim_name(std::string_view name) {
   return std::string(end == std::string_view::npos ? std::string_view() : name.substr(0, end + 1));
 }
 
-void OutputPlace::keep(const std::string& path, std::string description) {
+void OutputPlace::protect(const std::string& path, std::string description) {
   struct stat st;
   if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-    kept.push_back({st.st_dev, st.st_ino, std::move(description)});
+    protected_inputs.push_back({st.st_dev, st.st_ino, std::move(description)});
 }
 
-void OutputPlace::keep(int fd, std::string description) {
+void OutputPlace::protect_output(const std::string& path, std::string description) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+    protected_inputs.push_back(
+        {st.st_dev, st.st_ino, std::move(description), "which this run has written"});
+}
+
+void OutputPlace::protect(int fd, std::string description) {
   struct stat st;
   if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
-    kept.push_back({st.st_dev, st.st_ino, std::move(description)});
+    protected_inputs.push_back({st.st_dev, st.st_ino, std::move(description)});
 }
 
 Input open_for_reading(std::string_view raw, int unit, bool create_missing,
@@ -114,10 +140,12 @@ Output open_for_writing(std::string_view raw, int unit, const OutputPlace& place
   std::string name = trim_name(raw);
   if (name.empty()) open_failure(name, unit, "null file name", true, what);
   const std::string path = place.folder.empty() ? name : (place.folder / name).string();
-  auto output = [&](int fd, std::optional<Replacement> replacement) {
-    const bool in_place = replacement == std::nullopt;
-    const std::string temp = in_place ? std::string() : replacement->temporary;
+  // temp: the temporary file written instead of the file; empty: in place.
+  auto output = [&](int fd, const std::string& temp, const std::string& target) {
+    const bool in_place = temp.empty();
     try {
+      std::unique_ptr<Replacement> replacement;
+      if (!in_place) replacement = std::make_unique<DurableRename>(registry_of(place), temp, target);
       Output out(fd, unit, name, /*cut_at_close=*/in_place, std::move(replacement));
       out.describe(std::string(what));
       return out;
@@ -136,10 +164,10 @@ Output open_for_writing(std::string_view raw, int unit, const OutputPlace& place
     const std::string target = follow_links(path);
     std::string temp;
     int tfd = make_temporary(place, target, temp);
-    if (tfd >= 0) return output(tfd, Replacement{temp, target, place.temporaries});
+    if (tfd >= 0) return output(tfd, temp, target);
     fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) open_failure(name, unit, std::strerror(errno), true, what);
-    return output(fd, std::nullopt);
+    return output(fd, {}, {});
   }
 
   struct stat st;
@@ -149,32 +177,32 @@ Output open_for_writing(std::string_view raw, int unit, const OutputPlace& place
     open_failure(name, unit, std::strerror(err), true, what);
   }
   refuse_folder(fd, st, name, unit, true, what);
-  for (const KeptFile& k : place.kept) {
+  for (const ProtectedInput& k : place.protected_inputs) {
     if (k.device == st.st_dev && k.inode == st.st_ino) {
       ::close(fd);
       raise("open", "would replace an input file", unit, name, "", true,
             sentence(described(std::string(what), name, "file") + " is the same file as " +
-                     k.description + ", which this run reads; it was left untouched"));
+                     k.description + ", " + k.role + "; it was left untouched"));
     }
   }
-  if (!S_ISREG(st.st_mode) || st.st_nlink > 1) return output(fd, std::nullopt);
+  if (!S_ISREG(st.st_mode) || st.st_nlink > 1) return output(fd, {}, {});
   // The name the file is found under must still lead to it (a link in /proc
   // to an open file does not, by its text).
   const std::string target = follow_links(path);
   struct stat found;
   if (::stat(target.c_str(), &found) != 0 || found.st_dev != st.st_dev ||
       found.st_ino != st.st_ino)
-    return output(fd, std::nullopt);
+    return output(fd, {}, {});
   std::string temp;
   int tfd = make_temporary(place, target, temp);
-  if (tfd < 0) return output(fd, std::nullopt);
+  if (tfd < 0) return output(fd, {}, {});
   if (!take_over(tfd, st)) {
     ::close(tfd);
     drop_temporary(place, temp);
-    return output(fd, std::nullopt);
+    return output(fd, {}, {});
   }
   ::close(fd);
-  return output(tfd, Replacement{temp, target, place.temporaries});
+  return output(tfd, temp, target);
 }
 
 }  // namespace smproc::textio
