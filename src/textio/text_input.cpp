@@ -28,26 +28,6 @@ constexpr std::size_t first_chunk = 1 << 12;
 constexpr std::size_t read_chunk = 1 << 16;
 // Exponents above this are refused, as are counts that do not fit.
 constexpr long max_exponent = 99999999;
-// The digits that lead the eight characters of w (the first one in the
-// lowest byte), as a count 0 to 8; for a count of 1 to 7 their value is
-// set. Each byte x-or '0' is 0 to 9 just for a digit; the top bit of a byte
-// marks anything else: 10 to 127 reach it by the addition (which carries
-// into no other byte), 128 and above have it. The digits moved to the top
-// bytes read as eight digits with leading zeros, which are joined in pairs,
-// fours and eight, each step's sums fitting their lanes.
-unsigned leading_digits(std::uint64_t w, std::uint64_t& value) {
-  constexpr std::uint64_t ones = 0x0101010101010101;
-  const std::uint64_t y = w ^ ('0' * ones);
-  const std::uint64_t other = (((y & (0x7F * ones)) + 0x76 * ones) | y) & (0x80 * ones);
-  const unsigned count = other ? static_cast<unsigned>(std::countr_zero(other)) / 8 : 8;
-  if (count == 0 || count == 8) return count;
-  std::uint64_t v = y << (64 - 8 * count);
-  v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FF;
-  v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFF;
-  value = (v * 10000 + (v >> 32)) & 0xFFFFFFFF;
-  return count;
-}
-
 // Significant digits kept of a number; the rest are counted. A correctly
 // rounded double is decided by its first 768 significant digits and whether
 // any digit after them is not zero.
@@ -630,40 +610,14 @@ bool Input::read_integer_line(std::span<const ReadItem> items) {
   if (max_line_ > 0 &&
       base_ + (stop - data) - line_start_ > static_cast<long long>(max_line_))
     return false;
-  // Eight characters from p on lie in the buffer while p is below this.
-  const char* const wide_limit = data + (len_ > 7 ? len_ - 7 : 0);
+  const char* const buffer_end = data + len_;
   std::array<double, short_line_items> v;
   std::size_t k = 0;
   while (*p == ' ' || *p == '\t') ++p;
   while (p != stop) {
     if (k == n) return false;
-    // integer_token_value's rule, taken as the characters are passed: a
-    // sign, then 1 to 19 digits up to a blank, tab or the line end, their
-    // value at most 2^53 and negated exactly after a "-". Up to 7 digits
-    // are taken at once and meet the bounds by their count.
-    const bool minus = *p == '-';
-    if (minus || *p == '+') ++p;
-    std::uint64_t value = 0;
-    unsigned count = 8;  // eight digits or more, or too near the buffer's end
-    if constexpr (std::endian::native == std::endian::little) {
-      if (p < wide_limit) {
-        std::uint64_t w;
-        std::memcpy(&w, p, 8);
-        count = leading_digits(w, value);
-      }
-    }
-    if (count < 8) {
-      if (count == 0) return false;
-      p += count;
-    } else {
-      const char* const first = p;
-      for (unsigned d; (d = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9; ++p)
-        value = value * 10 + d;
-      const auto digits = static_cast<std::size_t>(p - first);
-      if (digits == 0 || digits > 19 || value > std::uint64_t{1} << 53) return false;
-    }
-    const double x = static_cast<double>(value);
-    v[k++] = minus ? -x : x;
+    p = scan_plain_integer(p, stop, buffer_end, v[k++]);
+    if (!p) return false;
     if (p == stop) break;
     if (*p != ' ' && *p != '\t') return false;
     do ++p;
