@@ -1,0 +1,98 @@
+// A connected output stream: its buffer, its file and how that file takes
+// its place at close.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "textio/failure.h"
+#include "textio/write_buffer.h"
+
+namespace smproc::textio {
+
+class TempFiles;
+
+// A file written under a temporary name in the folder of the file it is to
+// replace, and renamed over that file when the output is closed.
+struct Replacement {
+  std::string temporary;
+  std::string target;
+  TempFiles* registry = nullptr;  // where the temporary file is listed, if anywhere
+};
+
+// A connected output stream. Lines are gathered in a buffer and handed to the
+// system in large writes; a file that was written is cut at close to exactly
+// what this run wrote, so an older, longer file keeps nothing of its own. A
+// file written under a temporary name takes its real name at close, also
+// when a failure closes it: either way it then holds what was written.
+class Output {
+ public:
+  // Takes ownership of fd unless it is standard output or standard error.
+  Output(int fd, int unit, std::optional<std::string> name, bool cut_at_close,
+         std::optional<Replacement> replacement = std::nullopt);
+  // Appends the lines to the text instead of a descriptor.
+  static Output to_text(std::string* text, int unit, std::optional<std::string> name);
+  Output(Output&& other) noexcept;
+  Output& operator=(Output&&) = delete;
+  Output(const Output&) = delete;
+  ~Output();  // flushes and closes as best it can; never throws
+
+  void put(char c) { buf_.push_back(c); }
+  void put(std::string_view s) { buf_.append(s); }
+  // Room for n places of the current line, written in place, then taken.
+  char* room(std::size_t n) { return buf_.room(n); }
+  void added(std::size_t n) { buf_.added(n); }
+  void end_line();
+  // After whole lines were written into room() and added, line ends
+  // included: hands them on as end_line() would. Not for an output that
+  // remembers its last line.
+  void end_lines() {
+    if (buf_.size() >= flush_threshold) flush();
+  }
+
+  // Marks the start of a statement whose format a failure report names.
+  // Rows written one after another by one format name it once.
+  void begin_statement(std::string_view format) {
+    if (format != format_) format_.assign(format);
+  }
+
+  void flush();  // throws Failure when the system refuses the bytes
+  void close();  // flush, cut, close, rename; throws Failure
+
+  // What this output is, in the words of whoever opened it ("waveform
+  // file"), for the plain line of a failure report.
+  void describe(std::string what) { what_ = std::move(what); }
+  // From now on keeps the last line that holds more than blanks, trimmed:
+  // on the console, the question an answer is awaited for.
+  void remember_last_line() { remember_ = true; }
+  const std::string& last_line() const { return last_line_; }
+  bool remembers_last_line() const { return remember_; }
+
+  int unit() const { return unit_; }
+  const std::optional<std::string>& name() const { return name_; }
+  [[noreturn]] void fail(std::string context, std::string reason) const;
+
+  // Bytes gathered before they are handed to the system.
+  static constexpr std::size_t flush_threshold = 1 << 16;
+
+ private:
+  void release() noexcept;
+  void note_line();
+  bool put_in_place() noexcept;
+
+  int fd_;
+  std::string* text_ = nullptr;
+  int unit_;
+  std::optional<std::string> name_;
+  bool cut_at_close_;
+  PendingBytes buf_;
+  std::string format_;
+  long long written_ = 0;
+  std::optional<Replacement> replacement_;
+  std::string what_;
+  bool remember_ = false;
+  std::string last_line_;
+};
+
+}  // namespace smproc::textio
