@@ -50,7 +50,7 @@ Input::Input(Input&& o) noexcept
       format_(std::move(o.format_)),
       what_(std::move(o.what_)),
       max_line_(o.max_line_),
-      short_integer_lines_(o.short_integer_lines_),
+      integer_line_fast_path_(o.integer_line_fast_path_),
       base_(o.base_),
       line_start_(o.line_start_),
       lines_(o.lines_) {

@@ -40,10 +40,10 @@ class Input {
   // A line longer than this many characters (line end not counted) fails
   // with "line too long" once that many have been passed; 0: no limit.
   void limit_line(std::size_t max) { max_line_ = max; }
-  // Whether a list read takes a line of plain integers the short way (the
-  // default). Off, every line takes the general way: for the tests and
+  // Whether a list read takes a line of plain integers by the fast path (the
+  // default). Off, every line takes the general path: for the tests and
   // fuzzing, which hold the two to the same results.
-  void short_integer_lines(bool on) { short_integer_lines_ = on; }
+  void integer_line_fast_path(bool on) { integer_line_fast_path_ = on; }
 
   // The next character, line_end or end_of_file.
   int peek() {
@@ -96,7 +96,7 @@ class Input {
   std::string format_;
   std::string what_;
   std::size_t max_line_ = 0;
-  bool short_integer_lines_ = true;
+  bool integer_line_fast_path_ = true;
   long long base_ = 0;        // position in the input of buf_[0]
   long long line_start_ = 0;  // position in the input where the current line began
   long long lines_ = 0;

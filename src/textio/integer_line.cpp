@@ -9,10 +9,10 @@
 namespace smproc::textio {
 
 bool read_integer_line(Input& in, std::span<const ReadItem> items) {
-  constexpr std::size_t short_line_items = 16;
+  constexpr std::size_t fast_path_items = 16;
   const std::size_t n = items.size();
-  if (!in.short_integer_lines_ || n > short_line_items) return false;
-  std::array<double*, short_line_items> out;
+  if (!in.integer_line_fast_path_ || n > fast_path_items) return false;
+  std::array<double*, fast_path_items> out;
   for (std::size_t k = 0; k < n; ++k) {
     double* const* d = std::get_if<double*>(&items[k]);
     if (!d) return false;
@@ -30,7 +30,7 @@ bool read_integer_line(Input& in, std::span<const ReadItem> items) {
       in.base_ + (stop - data) - in.line_start_ > static_cast<long long>(in.max_line_))
     return false;
   const char* const buffer_end = data + in.len_;
-  std::array<double, short_line_items> v;
+  std::array<double, fast_path_items> v;
   std::size_t k = 0;
   while (*p == ' ' || *p == '\t') ++p;
   while (p != stop) {

@@ -8,15 +8,15 @@
 
 namespace smproc::textio {
 
-// The short way for the common line of a list read: items.size() (at most
-// short_line_items) plain integers, blanks and tabs between them, into
+// The fast path for the common line of a list read: items.size() (at most
+// fast_path_items) plain integers, blanks and tabs between them, into
 // double items, the line and its line end already in the buffer. Returns
 // false and changes nothing for any other line, which then takes the
 // general way from the same place.
 //
 // Why it ends as the general way does: on such a line that way skips blanks,
 // reads each value up to the next blank, tab or line end (so no comma, slash,
-// star or quote is met) and stores it by parse_real's short way, which gives
+// star or quote is met) and stores it by parse_real's fast path, which gives
 // the token's value by integer_token_value's rule (leading zeros dropped
 // change nothing, "-0" is -0), one item after another; then discard_line
 // passes the blanks and the line end, counting no words. Every character up

@@ -20,11 +20,11 @@ bool ends_value(int c) {
 
 // One value of a list read, as far as an item of any kind needs it.
 struct ValueScan {
-  void reset(std::size_t text_kept) {
+  void reset(std::size_t text_limit) {
     number.reset();
     length = 0;
     head.clear();
-    head_limit = text_kept;
+    head_limit = text_limit;
   }
   void add(char c) {
     number.add(c);
@@ -51,9 +51,9 @@ struct Token {
 };
 
 // Reads the characters of one value up to the next separator.
-void read_token(Input& in, Token& tok, std::size_t text_kept) {
+void read_token(Input& in, Token& tok, std::size_t text_limit) {
   tok.star = false;
-  tok.value.reset(text_kept);
+  tok.value.reset(text_limit);
   for (int c = in.peek(); !ends_value(c); c = in.peek()) {
     const char ch = static_cast<char>(c);
     in.advance();
@@ -64,7 +64,7 @@ void read_token(Input& in, Token& tok, std::size_t text_kept) {
       tok.count_like = n.plain_digits();
       tok.count_digits = tok.count_like && !n.sign && n.digits > 0;
       tok.count = tok.count_digits ? n.integer() : 0;
-      tok.value.reset(text_kept);
+      tok.value.reset(text_limit);
       continue;
     }
     tok.value.add(ch);
@@ -72,10 +72,10 @@ void read_token(Input& in, Token& tok, std::size_t text_kept) {
 }
 
 // A real value of a list read; plain integers, nearly every record sample,
-// take the short way to the same value.
+// take the fast path to the same value.
 Syntax parse_real(const NumberScan& n, double& out) {
   char text[24];
-  if (n.short_integer(text, out)) return Syntax::ok;
+  if (n.plain_integer(text, out)) return Syntax::ok;
   return parse_real_exactly(n, out);
 }
 
@@ -115,7 +115,7 @@ void assign_real(Input& in, const NumberScan& t, double& out) {
 // the first `length` characters are kept, so a long line costs no memory.
 // Returns false when the input ends inside a quoted text.
 bool read_text(Input& in, const TextItem& item) {
-  std::string kept;
+  std::string text;
   int quote = in.peek();
   if (quote == '\'' || quote == '"') {
     in.advance();
@@ -129,15 +129,15 @@ bool read_text(Input& in, const TextItem& item) {
       } else if (c == Input::line_end) {
         continue;
       }
-      if (kept.size() < item.length) kept.push_back(static_cast<char>(c));
+      if (text.size() < item.length) text.push_back(static_cast<char>(c));
     }
   } else {
     for (int c = in.peek(); !ends_value(c); c = in.peek()) {
-      if (kept.size() < item.length) kept.push_back(static_cast<char>(c));
+      if (text.size() < item.length) text.push_back(static_cast<char>(c));
       in.advance();
     }
   }
-  assign_text(item, kept);
+  assign_text(item, text);
   return true;
 }
 
@@ -190,9 +190,9 @@ ReadResult list_read(Input& in, std::span<const ReadItem> items, bool eof_ends) 
 
   // A repeated value may land in a text item: keep as much of it as the
   // longest one takes.
-  std::size_t text_kept = 0;
+  std::size_t text_limit = 0;
   for (const ReadItem& item : items) {
-    if (auto* t = std::get_if<TextItem>(&item)) text_kept = std::max(text_kept, t->length);
+    if (auto* t = std::get_if<TextItem>(&item)) text_limit = std::max(text_limit, t->length);
   }
   Token tok;
   std::size_t k = 0;
@@ -220,7 +220,7 @@ ReadResult list_read(Input& in, std::span<const ReadItem> items, bool eof_ends) 
       ++k;
       continue;
     }
-    read_token(in, tok, text_kept);
+    read_token(in, tok, text_limit);
     long long r = repeat_count(in, tok);
     for (; r > 0 && k < items.size(); --r) store(in, items[k++], tok.value);
   }

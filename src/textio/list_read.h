@@ -18,7 +18,7 @@ ReadResult list_read(Input& in, std::span<const ReadItem> items, bool eof_ends =
 ReadResult list_read(Input& in, std::initializer_list<ReadItem> items, bool eof_ends = false);
 
 // The value of a real token of a list read by the general conversion alone,
-// without the short way for plain integers; false when it is no number or
+// without the fast path for plain integers; false when it is no number or
 // overflows. For the tests, which hold the two ways to the same bits.
 bool exact_real_token(std::string_view token, double& out);
 

@@ -108,7 +108,7 @@ class NumberScan {
   // A plain integer of at most 19 significant digits, written into text as
   // its sign and digits, through integer_token_value: false when the value
   // needs the general conversion.
-  bool short_integer(char (&text)[24], double& out) const {
+  bool plain_integer(char (&text)[24], double& out) const {
     if (!plain_digits() || digits == 0 || count_ > 19 || shift_ != 0) return false;
     char* last = text;
     if (negative) *last++ = '-';

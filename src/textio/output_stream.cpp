@@ -36,7 +36,7 @@ Output::Output(int fd, int unit, std::optional<std::string> name, bool cut_at_cl
       name_(std::move(name)),
       cut_at_close_(cut_at_close),
       replacement_(std::move(replacement)) {
-  buf_.room(flush_threshold + 256);
+  buf_.prepare(flush_threshold + 256);
 }
 
 Output Output::to_text(std::string* text, int unit, std::optional<std::string> name) {

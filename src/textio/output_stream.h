@@ -40,11 +40,12 @@ class Output {
 
   void put(char c) { buf_.push_back(c); }
   void put(std::string_view s) { buf_.append(s); }
-  // Room for n places of the current line, written in place, then taken.
-  char* room(std::size_t n) { return buf_.room(n); }
-  void added(std::size_t n) { buf_.added(n); }
+  // Space for n characters of the current line, written in place, then
+  // taken by commit(n).
+  char* prepare(std::size_t n) { return buf_.prepare(n); }
+  void commit(std::size_t n) { buf_.commit(n); }
   void end_line();
-  // After whole lines were written into room() and added, line ends
+  // After whole lines were written into prepare() and committed, line ends
   // included: hands them on as end_line() would. Not for an output that
   // remembers its last line.
   void end_lines() {
@@ -86,7 +87,7 @@ class Output {
   int unit_;
   std::optional<std::string> name_;
   bool cut_at_close_;
-  PendingBytes buf_;
+  WriteBuffer buf_;
   std::string format_;
   long long written_ = 0;
   std::optional<Replacement> replacement_;

@@ -16,11 +16,11 @@ RowWriter::RowWriter(const Format& format, std::size_t items)
   // and items left at the format's end start a new line from its last group.
   const auto& ops = format.descriptors();
   lines_.emplace_back();
-  // The piece `places` more places of the current line go to: the last one
+  // The piece the next `width` characters of the current line go to: the last one
   // while it has no field yet.
-  auto piece_for = [&](std::size_t places) -> Piece& {
+  auto piece_for = [&](std::size_t width) -> Piece& {
     Line& line = lines_.back();
-    line.length += places;
+    line.length += width;
     if (line.pieces.empty() || line.pieces.back().field) line.pieces.emplace_back();
     return line.pieces.back();
   };
@@ -110,19 +110,19 @@ void RowWriter::put_row(Output& out, std::span<const double> items) const {
   std::size_t k = 0;
   if (!out.remembers_last_line()) {
     // Every line in place at once, its line end included.
-    char* p = out.room(text_length_ + sizeof(Piece::head));
+    char* p = out.prepare(text_length_ + sizeof(Piece::head));
     for (const Line& line : lines_) {
       k = put_pieces(p, line, items, k);
       p += line.length;
       *p++ = '\n';
     }
-    out.added(text_length_);
+    out.commit(text_length_);
     out.end_lines();
     return;
   }
   for (const Line& line : lines_) {
-    k = put_pieces(out.room(line.length + sizeof(Piece::head)), line, items, k);
-    out.added(line.length);
+    k = put_pieces(out.prepare(line.length + sizeof(Piece::head)), line, items, k);
+    out.commit(line.length);
     out.end_line();
   }
 }

@@ -11,27 +11,27 @@ namespace smproc::textio {
 
 // Bytes waiting to be handed to the system. Unlike a string, room made for a
 // line is not filled with zeros first: the line is written straight into it.
-class PendingBytes {
+class WriteBuffer {
  public:
-  PendingBytes() = default;
-  PendingBytes(PendingBytes&& other) noexcept
+  WriteBuffer() = default;
+  WriteBuffer(WriteBuffer&& other) noexcept
       : data_(std::move(other.data_)),
         size_(std::exchange(other.size_, 0)),
         capacity_(std::exchange(other.capacity_, 0)) {}
-  PendingBytes& operator=(PendingBytes&&) = delete;
+  WriteBuffer& operator=(WriteBuffer&&) = delete;
 
-  // n more places after the pending bytes, to be taken by added(n).
-  char* room(std::size_t n) {
+  // Space for n more bytes after the pending ones, to be taken by commit(n).
+  char* prepare(std::size_t n) {
     if (size_ + n > capacity_) grow(size_ + n);
     return data_.get() + size_;
   }
-  void added(std::size_t n) { size_ += n; }
+  void commit(std::size_t n) { size_ += n; }
   void push_back(char c) {
-    *room(1) = c;
+    *prepare(1) = c;
     ++size_;
   }
   void append(std::string_view s) {
-    std::memcpy(room(s.size()), s.data(), s.size());
+    std::memcpy(prepare(s.size()), s.data(), s.size());
     size_ += s.size();
   }
   // Drops the first n bytes.
