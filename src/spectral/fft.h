@@ -46,8 +46,8 @@ class FftPlan {
 };
 
 // In-place decimation-in-time transform of a(1..n), n a power of two not above
-// mom; ind = -1 forward (negative exponent), +1 inverse, anything else throws
-// std::invalid_argument. Nothing is scaled: forward then inverse returns n
+// mom; ind = -1 forward (negative exponent), +1 inverse, anything else
+// throws std::invalid_argument where n > 1. Nothing is scaled: forward then inverse returns n
 // times the input. Computes its factors for this one call; transforms of one
 // length should share an FftPlan instead.
 void wvfast(int n, Bin* a, int mom, int ind);
