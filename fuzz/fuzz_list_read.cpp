@@ -80,15 +80,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Input whole = Input::from_text(std::string(bytes), unit_console_in, std::nullopt);
   const std::string log = read_all(whole, kind);
   Input exact = Input::from_text(std::string(bytes), unit_console_in, std::nullopt);
-  exact.short_integer_lines(false);
-  if (read_all(exact, kind) != log) fuzz::defect("the short way for lines reads otherwise");
+  exact.integer_line_fast_path(false);
+  if (read_all(exact, kind) != log) fuzz::defect("the integer-line fast path reads otherwise");
   Input limited = Input::from_text(std::string(bytes), unit_console_in, std::nullopt);
   Input limited_exact = Input::from_text(std::string(bytes), unit_console_in, std::nullopt);
   limited.limit_line(1 + data[0] / 4u);
   limited_exact.limit_line(1 + data[0] / 4u);
-  limited_exact.short_integer_lines(false);
+  limited_exact.integer_line_fast_path(false);
   if (read_all(limited, kind) != read_all(limited_exact, kind))
-    fuzz::defect("the short way for lines reads otherwise under a line limit");
+    fuzz::defect("the integer-line fast path reads otherwise under a line limit");
   if ((data[0] / 6) % 2 == 1 && bytes.size() <= fuzz::max_chunked) {
     Input pieces =
         fuzz::chunked_input(bytes, 1 + (data[0] / 12) % 16, unit_console_in, std::nullopt);

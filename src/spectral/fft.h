@@ -1,63 +1,55 @@
 // The radix-2 transform of the run.
 #pragma once
 
-#include <cstddef>
-#include <memory>
-#include <memory_resource>
+#include <vector>
 
 #include "spectral/spectrum.h"
 
 namespace smproc {
+
+// The sign of the transform's exponent: forward -1, inverse +1, as wvfast's
+// ind.
+enum class Direction { forward = -1, inverse = +1 };
 
 // The twiddle factors of one transform length, each computed once from its
 // own angle and shared by the forward and inverse transforms of a run.
 class FftPlan {
  public:
   // n: the transform length, a power of two from 1 to 32768; anything else
-  // throws std::invalid_argument. The factors take their room from memory,
-  // which must outlive the plan.
-  explicit FftPlan(int n, std::pmr::memory_resource* memory = std::pmr::get_default_resource());
+  // throws std::invalid_argument.
+  explicit FftPlan(int n);
 
   int length() const { return n_; }
 
-  // The forms of the butterflies: one at a time; two, four or eight at a
-  // time in SSE2, AVX or AVX-512 registers. All give the same bits.
+  // The forms of the butterflies: two at a time in plain doubles; two, four
+  // or eight at a time in SSE2, AVX or AVX-512 registers. All give the same
+  // bits.
   enum class Butterflies { scalar, sse2, avx, avx512 };
 
   // Whether this build on this processor runs the butterflies `how`.
   static bool available(Butterflies how);
 
   // In-place transform of a[0..n-1] with the plan's length, the same bits as
-  // wvfast; ind = -1 forward, +1 inverse (anything else throws
-  // std::invalid_argument). Uses the widest butterflies available.
-  void transform(Bin* a, int ind) const;
+  // wvfast. Uses the widest butterflies available.
+  void transform(Bin* a, Direction direction) const;
 
   // The same with the butterflies `how`; throws std::invalid_argument where
   // they are not available.
-  void transform(Bin* a, int ind, Butterflies how) const;
-
-  // The factors' room, given back to the memory it came from.
-  struct FactorRoom {
-    std::pmr::memory_resource* memory;
-    std::size_t count;
-    void operator()(double* p) const {
-      memory->deallocate(p, count * sizeof(double), alignof(double));
-    }
-  };
-  using Factors = std::unique_ptr<double[], FactorRoom>;
+  void transform(Bin* a, Direction direction, Butterflies how) const;
 
  private:
   int n_;
   Butterflies widest_ = Butterflies::scalar;
   // The forward transform's last-stage factors, (cos, sin) pairs, from which
   // every stage of both directions takes its own.
-  Factors factors_;
+  std::vector<double> factors_;
 };
 
 // In-place decimation-in-time transform of a(1..n), n a power of two not above
-// mom; ind = -1 forward (negative exponent), +1 inverse. Nothing is scaled:
-// forward then inverse returns n times the input. Computes its factors for
-// this one call; transforms of one length should share an FftPlan instead.
+// mom; ind = -1 forward (negative exponent), +1 inverse, anything else
+// throws std::invalid_argument where n > 1. Nothing is scaled: forward then inverse returns n
+// times the input. Computes its factors for this one call; transforms of one
+// length should share an FftPlan instead.
 void wvfast(int n, Bin* a, int mom, int ind);
 
 }  // namespace smproc

@@ -40,7 +40,7 @@ bool choose_length(int nt, int& nf, int& if1) {
 }
 
 bool choose_grid(textio::Console& con, int nt, double dt, Grid& g,
-                 std::pmr::memory_resource* memory) {
+                 std::pmr::memory_resource* /*unused*/) {
   Grid chosen;
   if (!choose_length(nt, chosen.nf, chosen.if1)) {
     textio::list_write(con.out, {" NT>2**15 !!!!!"});
@@ -53,7 +53,7 @@ bool choose_grid(textio::Console& con, int nt, double dt, Grid& g,
   // One grid step beyond the Nyquist bin; echoed only.
   chosen.eom = static_cast<double>(chosen.nom) * chosen.dom;
   // One table of twiddle factors serves the run's six transforms.
-  chosen.plan = std::make_shared<const FftPlan>(chosen.nf, memory);
+  chosen.plan = std::make_shared<const FftPlan>(chosen.nf);
   g = std::move(chosen);
 
   textio::list_write(con.out, {});
@@ -71,7 +71,7 @@ void forward_transform(const Grid& g, const Series& xr, int nt, double dt, Spect
   f.resize(g.nf);
   const int held = std::min(nt, xr.size());
   for (int i = 1; i <= held; ++i) f(i).re = xr(i);
-  plan_of(g)->transform(f.data(), -1);
+  plan_of(g)->transform(f.data(), Direction::forward);
   for (int i = 1; i <= g.nf; ++i) {
     f(i).re = f(i).re * dt;
     f(i).im = f(i).im * dt;
@@ -81,7 +81,7 @@ void forward_transform(const Grid& g, const Series& xr, int nt, double dt, Spect
 void inverse_transform(const Grid& g, Spectrum& f, Series& x) {
   // Bins 1 and nom stay as the edits left them, imaginary parts included.
   conjugate_mirror(f, g.nf);
-  plan_of(g)->transform(f.data(), +1);
+  plan_of(g)->transform(f.data(), Direction::inverse);
   // A division by dur, not a product with its reciprocal: the two round
   // differently. Positions past nf keep what the record left there.
   const int held = x.size() < g.nf ? x.size() : g.nf;

@@ -26,8 +26,8 @@ struct Grid {
 // false when nt exceeds 32768.
 bool choose_length(int nt, int& nf, int& if1);
 
-// Chooses the grid for nt and dt, with the twiddle factors of nf (their room
-// from memory, which must outlive the grid's plan), and echoes it. Returns
+// Chooses the grid for nt and dt, with the twiddle factors of nf, and echoes
+// it; memory is no longer used (the plan holds its own factors). Returns
 // false after the " NT>2**15 !!!!!" line when nt is above 32768, with the
 // grid untouched.
 bool choose_grid(textio::Console& con, int nt, double dt, Grid& grid,

@@ -95,7 +95,7 @@ namespace {
 // the general layout's text, right-aligned. A minus with no place before the
 // digits, and every value this does not reach, goes the general way.
 template <int W, int D>
-bool put_short_fixed(char* dst, double v) {
+bool put_fixed_fast_path(char* dst, double v) {
   constexpr int k = W - 1 < 8 ? W - 1 : 8;
   constexpr int integral = k - D;
   constexpr int before = W - k - 1;  // places left of the digits
@@ -128,7 +128,7 @@ bool put_short_fixed(char* dst, double v) {
 // The general way out of line, so that the short one needs no stack frame.
 template <int W, int D>
 void write_fixed_field_as(char* dst, double v, int, int) {
-  if (!put_short_fixed<W, D>(dst, v)) write_fixed_field(dst, v, W, D);
+  if (!put_fixed_fast_path<W, D>(dst, v)) write_fixed_field(dst, v, W, D);
 }
 
 }  // namespace

@@ -137,7 +137,7 @@ std::string read_text(const std::string& text, Source source, std::uint64_t seed
   std::string log;
   {
     Input in = open_input(text, source, seed, writer);
-    in.short_integer_lines(short_lines);
+    in.integer_line_fast_path(short_lines);
     log = read_all(in, how);
   }  // closing the reading end lets a writer still at work finish
   if (writer.joinable()) writer.join();

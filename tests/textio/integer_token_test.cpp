@@ -54,6 +54,33 @@ TEST(IntegerTokenTest, PlainIntegersAndWhatIsLeftToTheGeneralConversion) {
   EXPECT_TRUE(z == 0.0 && std::signbit(z));  // as the general conversion gives it
 }
 
+// The token ends at stop even where the digits run on in the bytes read
+// ahead, and reading ahead gives the value the plain loop gives.
+TEST(IntegerTokenTest, ScanStopsAtTheTokensEndWhateverIsReadAhead) {
+  struct Case { const char* text; std::size_t stop; std::ptrdiff_t end; double v; };
+  const Case cases[] = {
+      {"123456789012", 3, 3, 123.0},
+      {"-1234567 x", 8, 8, -1234567.0},
+      {"12345678 x", 8, 8, 12345678.0},
+      {"1234567x 9", 10, 7, 1234567.0},
+      {"+ 12345678", 10, -1, 0.0},
+      {"00000000000000000001234", 23, -1, 0.0},  // 23 digits
+  };
+  for (const Case& t : cases) {
+    const std::string text = std::string(t.text) + "        ";
+    const char* p = text.data();
+    double v = 99.0;
+    const char* end = scan_plain_integer(p, p + t.stop, p + text.size(), v);
+    if (t.end < 0) {
+      EXPECT_EQ(end, nullptr) << t.text;
+      EXPECT_EQ(v, 99.0) << t.text;
+    } else {
+      EXPECT_EQ(end, p + t.end) << t.text;
+      EXPECT_EQ(v, t.v) << t.text;
+    }
+  }
+}
+
 // Signed integers of 1 to 18 digits, some with leading zeros, eight to a line
 // as in a record, read by a list read and compared bit for bit with the
 // general conversion of the same token.

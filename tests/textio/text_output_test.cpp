@@ -21,7 +21,7 @@ constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 // appends small and past every capacity, room written in place, bytes
 // dropped from the front, and a move that leaves the source empty.
 TEST(PendingBytesTest, KeepsEveryByteThroughGrowthAndDrops) {
-  PendingBytes bytes;
+  WriteBuffer bytes;
   std::string model;
   struct Step {
     char op;
@@ -51,8 +51,8 @@ TEST(PendingBytesTest, KeepsEveryByteThroughGrowthAndDrops) {
         break;
       case 'r': {
         const std::string t = text(s.n);
-        t.copy(bytes.room(s.n), s.n);
-        bytes.added(s.n);
+        t.copy(bytes.prepare(s.n), s.n);
+        bytes.commit(s.n);
         model += t;
         break;
       }
@@ -63,7 +63,7 @@ TEST(PendingBytesTest, KeepsEveryByteThroughGrowthAndDrops) {
     }
     ASSERT_EQ(bytes.view(), model) << s.op << " " << s.n;
   }
-  PendingBytes moved(std::move(bytes));
+  WriteBuffer moved(std::move(bytes));
   EXPECT_EQ(moved.view(), model);
   EXPECT_TRUE(bytes.empty());  // NOLINT(bugprone-use-after-move): the moved-from state is part of
                                // the contract
