@@ -72,21 +72,10 @@ std::pmr::vector<double> amplitudes(const Spectrum& fx, int nom,
   return a;
 }
 
-void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
-                        PerComponent<const Spectrum*> fx, int nom, double dom,
-                        bool full_precision) {
-  const PerComponent<std::pmr::vector<double>> a = {
-      amplitudes(*fx[0], nom), amplitudes(*fx[1], nom), amplitudes(*fx[2], nom)};
-  spectrum_file_step(con, place, {a[0], a[1], a[2]}, nom, dom, full_precision);
-}
-
-void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
-                        PerComponent<std::span<const double>> a, int nom, double dom,
-                        bool full_precision) {
+void write_spectrum_file(const textio::OutputPlace& place,
+                         PerComponent<std::span<const double>> a, int nom, double dom,
+                         bool full_precision) {
   const textio::RowWriter row(textio::Format("(F8.4,6(',',E12.4))"), 4);
-
-  textio::list_write(con.out, {});
-  textio::list_write(con.out, {"Fourier Spectrum data are stored in \"amp3.csv\""});
 
   textio::Output file = textio::open_for_writing("amp3.csv", textio::unit_spectrum, place, "spectrum file");
   textio::list_write(file, {"frequency(Hz),NS,EW,UD"});

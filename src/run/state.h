@@ -7,12 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "output/window.h"
+#include "dialogue/answers.h"
 #include "records/fresh_memory.h"
-#include "records/polarity.h"
 #include "records/record_reader.h"
 #include "records/series.h"
-#include "spectral/bandpass.h"
 #include "spectral/frame.h"
 #include "spectral/spectrum.h"
 
@@ -37,16 +35,6 @@ struct Component {
   // x: a window cut from calibrated; without a cut the waveform file writes
   // calibrated itself (samples 1..nt).
   Series output;
-};
-
-// The dialogue's answers, in the order they are asked.
-struct Answers {
-  PolarityAnswers polarity;  // myes, my1..my3
-  int bandpass = 0;          // nbd: 1 filters
-  Corners bandpass_corners;  // fl1, fl2, fh1, fh2, Hz
-  int operation = 0;         // nit: 0 none, 1 integrate, 2 twice, 3 differentiate
-  WindowAnswers window;      // icut, stime, dur, nstime, ndur, iskip
-  std::string waveform_name; // otfile: the typed name, 30 characters
 };
 
 struct State {
@@ -91,7 +79,7 @@ struct State {
   }
   // The series the waveform file writes: the window when one was cut.
   PerComponent<const Series*> written() const {
-    return answers.window.cut == 1 ? outputs() : calibrated();
+    return answers.cut == 1 ? outputs() : calibrated();
   }
 };
 

@@ -1,10 +1,6 @@
 #include "spectral/bandpass.h"
 
 #include <cmath>
-#include <cstdio>
-
-#include "textio/text_input.h"
-#include "textio/text_output.h"
 
 namespace smproc {
 
@@ -46,35 +42,6 @@ void apply_bandpass(const Corners& c, int nom, double dom, std::span<Spectrum* c
     if (zeroed && !std::isfinite(aa)) aa = std::copysign(1.0, aa);
     for (Spectrum* f : fx) scale((*f)(i), aa);
   }
-}
-
-void ask_bandpass(textio::Console& con, textio::Warnings& warnings, int& answer, Corners& corners) {
-  textio::list_write(con.out, {});
-  textio::list_write(con.out, {" Band Pass Filter? (YES=1)?? :"});
-  textio::list_read(con.in, {&answer});
-  if (answer != 1) return;
-
-  textio::list_write(con.out, {});
-  textio::list_write(con.out, {"  TRAPEZOIDAL BAND PATH FILTER"});
-  textio::list_write(con.out, {"  ENTER fL1<fL2<fH1<fH2 (Hz)"});
-  textio::list_read(con.in, {&corners.fl1, &corners.fl2, &corners.fh1, &corners.fh2});
-  const Corners& c = corners;
-  if (!(c.fl1 <= c.fl2 && c.fl2 <= c.fh1 && c.fh1 <= c.fh2)) {
-    char text[256];
-    std::snprintf(text, sizeof text,
-                  "band-pass corners %g %g %g %g Hz are not in increasing order "
-                  "(fL1<fL2<fH1<fH2); they are used as typed, %s",
-                  c.fl1, c.fl2, c.fh1, c.fh2,
-                  c.fl1 >= c.fh2 ? "which removes every frequency: the waveforms are zero"
-                                 : "so the filter is not the trapezoid asked for");
-    warnings.add(text);
-  }
-}
-
-void bandpass_step(textio::Console& con, textio::Warnings& warnings, int& answer,
-                   Corners& corners, int nom, double dom, PerComponent<Spectrum*> fx) {
-  ask_bandpass(con, warnings, answer, corners);
-  if (answer == 1) apply_bandpass(corners, nom, dom, fx);
 }
 
 }  // namespace smproc

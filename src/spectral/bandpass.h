@@ -5,8 +5,6 @@
 
 #include "spectral/spectrum.h"
 #include "records/series.h"
-#include "textio/console.h"
-#include "textio/warnings.h"
 
 namespace smproc {
 
@@ -19,13 +17,5 @@ struct Corners {
 // Applies the trapezoid to bins 1..nom of the spectra, bin i lying at
 // (i - 1) * dom rad/s.
 void apply_bandpass(const Corners& corners, int nom, double dom, std::span<Spectrum* const> fx);
-
-// Asks whether to filter (answer: nbd) and for the corners; warns of corners
-// out of order.
-void ask_bandpass(textio::Console& con, textio::Warnings& warnings, int& answer, Corners& corners);
-
-// ask_bandpass, then filters the three spectra when the answer is 1.
-void bandpass_step(textio::Console& con, textio::Warnings& warnings, int& answer,
-                   Corners& corners, int nom, double dom, PerComponent<Spectrum*> fx);
 
 }  // namespace smproc

@@ -1,8 +1,5 @@
 #include "spectral/integrate.h"
 
-#include "textio/text_input.h"
-#include "textio/text_output.h"
-
 namespace smproc {
 
 namespace {
@@ -52,22 +49,6 @@ void apply_operator(int nit, int nom, double dom, std::span<Spectrum* const> fx)
     each_bin(nom, dom, fx, integrate_twice);
   else if (nit == 3)
     each_bin(nom, dom, fx, differentiate);
-}
-
-void ask_operation(textio::Console& con, int& nit) {
-  textio::list_write(con.out, {});
-  textio::list_write(con.out, {" Integration/Differentiation:"});
-  textio::list_write(con.out, {" NO Change         :                 (Enter=0)"});
-  textio::list_write(con.out, {" Integration       : Ex.) acc -> vel (Enter=1)"});
-  textio::list_write(con.out, {" Double Integration: Ex.) acc -> dis (Enter=2)"});
-  textio::list_write(con.out, {" Differentiation:  : Ex.) Vel -> acc (Enter=3)"});
-  textio::list_read(con.in, {&nit});
-}
-
-void integration_step(textio::Console& con, int& nit, int nom, double dom,
-                      PerComponent<Spectrum*> fx) {
-  ask_operation(con, nit);
-  apply_operator(nit, nom, dom, fx);
 }
 
 }  // namespace smproc

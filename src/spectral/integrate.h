@@ -5,7 +5,6 @@
 
 #include "records/series.h"
 #include "spectral/spectrum.h"
-#include "textio/console.h"
 
 namespace smproc {
 
@@ -13,12 +12,5 @@ namespace smproc {
 // -omega^2, 3 multiply by i*omega, anything else nothing) to bins 2..nom of
 // the spectra, bin i lying at (i - 1) * dom rad/s.
 void apply_operator(int nit, int nom, double dom, std::span<Spectrum* const> fx);
-
-// Shows the four choices and reads nit.
-void ask_operation(textio::Console& con, int& nit);
-
-// ask_operation, then applies the operator to the three spectra.
-void integration_step(textio::Console& con, int& nit, int nom, double dom,
-                      PerComponent<Spectrum*> fx);
 
 }  // namespace smproc

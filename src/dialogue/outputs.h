@@ -1,0 +1,35 @@
+// The questions and echoes of the output steps: the spectrum file's
+// announcement, the time window, the skip value, the waveform file's name
+// and the final pause.
+#pragma once
+
+#include "dialogue/answers.h"
+#include "textio/console.h"
+#include "textio/warnings.h"
+
+namespace smproc {
+
+// An empty line and the line saying where the spectra go.
+void announce_spectrum_file(textio::Console& con);
+
+// Asks whether to cut a window (cut) and, when the answer is 1, for its
+// start and duration, showing them as samples (window_offset,
+// window_samples) and warning of a window outside the record of nt samples
+// or beyond the capacity. Returns whether a window is to be cut.
+bool ask_window(textio::Console& con, textio::Warnings& warnings, double dt, int nt,
+                Answers& answers);
+
+// " New nt =" with the count of the window cut.
+void echo_window_count(textio::Console& con, int nt);
+
+// Asks for the skip value (skip) and sets the row stride (stride, skip + 1).
+void ask_skip(textio::Console& con, Answers& answers);
+
+// Asks for the waveform file's name (waveform_name, the first 30 characters
+// of the line); warns when the line was longer.
+void ask_waveform_name(textio::Console& con, textio::Warnings& warnings, Answers& answers);
+
+// Waits for one line, whatever it holds.
+void final_pause(textio::Console& con);
+
+}  // namespace smproc
