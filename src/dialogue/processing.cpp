@@ -64,6 +64,21 @@ void ask_bandpass(textio::Console& con, textio::Warnings& warnings, Answers& ans
   }
 }
 
+void warn_of_empty_band(textio::Warnings& warnings, const Answers& a, const Grid& g) {
+  const Corners& c = a.bandpass_corners;
+  if (a.bandpass != 1) return;
+  const bool in_order = c.fl1 <= c.fl2 && c.fl2 <= c.fh1 && c.fh1 <= c.fh2;
+  if (!in_order && c.fl1 >= c.fh2) return;  // the order's warning says so already
+  if (passed_bins(c, g.nom, g.dom) > 0) return;
+  char text[320];
+  std::snprintf(text, sizeof text,
+                "the band-pass %g %g %g %g Hz passes no frequency of the record (its bins lie "
+                "%.4g Hz apart, from 0 to %.6g Hz): amp3.csv and the waveform file hold only zeros",
+                c.fl1, c.fl2, c.fh1, c.fh2, g.dom / twopi,
+                static_cast<double>(g.nom - 1) * g.dom / twopi);
+  warnings.add(text);
+}
+
 void ask_operation(textio::Console& con, Answers& answers) {
   textio::list_write(con.out, {});
   textio::list_write(con.out, {" Integration/Differentiation:"});

@@ -23,6 +23,10 @@ void echo_grid(textio::Console& con, const Grid& grid);
 // corners (bandpass_corners); warns of corners out of order.
 void ask_bandpass(textio::Console& con, textio::Warnings& warnings, Answers& answers);
 
+// Warns when the band-pass asked for passes no bin of the grid (unless the
+// corners' order has already been warned of as removing every frequency).
+void warn_of_empty_band(textio::Warnings& warnings, const Answers& answers, const Grid& grid);
+
 // Shows the four choices and reads the operation.
 void ask_operation(textio::Console& con, Answers& answers);
 

@@ -221,10 +221,12 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
   echo_grid(con, s.grid);
   // 5-6. Band-pass and operator, asked for before any transform is made.
   ask_bandpass(con, warnings, a);
+  warn_of_empty_band(warnings, a, s.grid);
   ask_operation(con, a);
   // 7-9. The spectra, amp3.csv, the series back.
   through_frequency_domain(s);
   announce_spectrum_file(con);
+  if (!options.full_precision) warn_of_frequency_column(warnings, s.grid.nom, s.grid.dom);
   write_spectrum_file(kept, s.amplitudes(), s.grid.nom, s.grid.dom, options.full_precision);
   // 10. Window and decimation.
   if (ask_window(con, warnings, s.dt, s.nt, a)) {
@@ -232,10 +234,12 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
                       a.window_samples);
     echo_window_count(con, s.nt);
   }
-  ask_skip(con, a);
+  ask_skip(con, warnings, s.nt, a);
   check_waveforms(s);
   // 11. Waveform file.
   ask_waveform_name(con, warnings, a);
+  if (!options.full_precision)
+    warn_of_time_column(warnings, textio::trim_name(a.waveform_name), s.nt, a.stride, s.dt);
   write_waveform_file(kept, a.waveform_name, s.written(), s.nt, a.stride, s.dt,
                       options.full_precision);
   s.waveform_written = true;

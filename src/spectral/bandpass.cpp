@@ -44,4 +44,15 @@ void apply_bandpass(const Corners& c, int nom, double dom, std::span<Spectrum* c
   }
 }
 
+int passed_bins(const Corners& c, int nom, double dom) {
+  const double oml1 = c.fl1 * twopi;
+  const double omh2 = c.fh2 * twopi;
+  int n = 0;
+  for (int i = 1; i <= nom; ++i) {
+    const double omega = static_cast<double>(i - 1) * dom;
+    if (!(omega <= oml1) && !(omega >= omh2)) ++n;
+  }
+  return n;
+}
+
 }  // namespace smproc

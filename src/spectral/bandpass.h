@@ -18,4 +18,8 @@ struct Corners {
 // (i - 1) * dom rad/s.
 void apply_bandpass(const Corners& corners, int nom, double dom, std::span<Spectrum* const> fx);
 
+// The number of bins 1..nom that the trapezoid leaves non-zero: those strictly
+// between the outer corners, oml1 < (i - 1) * dom < omh2.
+int passed_bins(const Corners& corners, int nom, double dom);
+
 }  // namespace smproc

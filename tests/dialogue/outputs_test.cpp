@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support/console_capture.h"
 
@@ -62,11 +63,35 @@ TEST(WindowQuestionsTest, NoCutGoesStraightToTheSkipQuestion) {
     CapturedConsole c(answer);
     textio::Warnings warnings;
     EXPECT_FALSE(ask_window(c.con(), warnings, dt, 6000, a));
-    ask_skip(c.con(), a);
+    ask_skip(c.con(), warnings, 6000, a);
     EXPECT_EQ(c.text(),
               "\n Cutting data? (No=0,Yes=1)\n\n Skip Data (no=0; yes=skip number)?\n");
     EXPECT_EQ(a.skip, 4);
     EXPECT_EQ(a.stride, 5);
+    EXPECT_TRUE(warnings.all().empty());
+  }
+}
+
+// A negative skip is used as typed, and the user is told what the file holds.
+TEST(SkipQuestionTest, NegativeSkipIsWarnedOf) {
+  struct Case { const char* answer; int nt; const char* warning; };
+  const Case cases[] = {
+      {"-1\n", 6000,
+       "the skip answer -1 is negative (samples left out between rows): it is taken as 0, so "
+       "the waveform file holds every sample"},
+      {"-3\n", 6000,
+       "the skip answer -3 is negative (samples left out between rows): the waveform file "
+       "holds only its header line, no samples"},
+      {"-3\n", 1,
+       "the skip answer -3 is negative (samples left out between rows): the waveform file "
+       "holds 1 row only"},
+  };
+  for (const Case& t : cases) {
+    Answers a;
+    CapturedConsole c(t.answer);
+    textio::Warnings warnings;
+    ask_skip(c.con(), warnings, t.nt, a);
+    EXPECT_EQ(warnings.all(), std::vector<std::string>{t.warning}) << t.answer;
   }
 }
 

@@ -96,6 +96,36 @@ TEST(BandpassQuestionsTest, AnyOtherAnswerReadsNothingMore) {
   }
 }
 
+// Corners between which no bin lies leave all-zero outputs: the user is told.
+TEST(BandpassQuestionsTest, BandThatPassesNoBinIsWarnedOf) {
+  const std::optional<Grid> g = choose_grid(6000, static_cast<double>(0.01f));
+  ASSERT_TRUE(g);
+  struct Case { Corners corners; bool warned; };
+  const Case cases[] = {
+      {{0.1, 0.1, 0.1, 0.1}, true},   // no bin strictly between equal corners
+      {{60, 70, 80, 90}, true},       // above the Nyquist frequency
+      {{0.1, 0.2, 20, 25}, false},
+      {{5, 6, 1, 2}, false},          // reversed: already warned of as removing everything
+  };
+  for (const Case& t : cases) {
+    Answers a;
+    a.bandpass = 1;
+    a.bandpass_corners = t.corners;
+    textio::Warnings warnings;
+    warn_of_empty_band(warnings, a, *g);
+    EXPECT_EQ(warnings.all().size(), t.warned ? 1u : 0u) << t.corners.fl1;
+  }
+  Answers a;
+  a.bandpass = 1;
+  a.bandpass_corners = {60, 70, 80, 90};
+  textio::Warnings warnings;
+  warn_of_empty_band(warnings, a, *g);
+  EXPECT_EQ(warnings.all()[0],
+            "the band-pass 60 70 80 90 Hz passes no frequency of the record (its bins lie "
+            "0.01221 Hz apart, from 0 to 50 Hz): amp3.csv and the waveform file hold only "
+            "zeros");
+}
+
 TEST(OperationQuestionTest, ShowsChoicesAndReadsTheAnswer) {
   Answers a;
   CapturedConsole c("1\n");
