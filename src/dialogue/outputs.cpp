@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "output/waveform_file.h"
+#include "records/constants.h"
 #include "output/window.h"
 #include "textio/files.h"
 #include "textio/format.h"
@@ -56,8 +57,6 @@ void announce_spectrum_file(textio::Console& con) {
 }
 
 namespace {
-
-constexpr double twopi = 6.283185307;
 
 // The largest value an F8.4 and an F8.3 field hold before they fill with
 // asterisks, and the smallest that does not show as zero.

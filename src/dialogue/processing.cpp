@@ -2,16 +2,11 @@
 
 #include <cstdio>
 
+#include "records/constants.h"
 #include "textio/text_input.h"
 #include "textio/text_output.h"
 
 namespace smproc {
-
-namespace {
-
-constexpr double twopi = 6.283185307;
-
-}  // namespace
 
 void ask_polarity(textio::Console& con, Answers& answers) {
   textio::list_write(con.out, {});

@@ -2,14 +2,13 @@
 
 #include <cstdio>
 
+#include "records/component.h"
 #include "records/record_header.h"
 #include "textio/text_output.h"
 
 namespace smproc {
 
 namespace {
-
-constexpr const char* component_names[] = {"NS", "EW", "UD"};
 
 std::string number(double v) {
   char text[32];
@@ -61,7 +60,7 @@ void warn_of_headers(textio::Warnings& warnings, const PerComponent<std::string>
     }
     if (direction_disagrees(facts.direction, c)) {
       warnings.add(files[c] + ": the header states the direction " + facts.direction +
-                   ", but the file is read as the " + component_names[c] + " component (" +
+                   ", but the file is read as the " + std::string(component_name(c)) + " component (" +
                    std::string(expected_direction(c)) + ")");
     }
   }

@@ -1,5 +1,7 @@
 #include "records/record_header.h"
 
+#include "records/component.h"
+
 #include <array>
 #include <cctype>
 #include <cmath>
@@ -61,8 +63,6 @@ std::optional<double> leading_decimal(const std::string& s) {
   return std::strtod(number.c_str(), nullptr);
 }
 
-constexpr std::array<std::string_view, 3> directions = {"N-S", "E-W", "U-D"};
-
 }  // namespace
 
 HeaderFacts header_facts(const std::vector<std::string>& header) {
@@ -86,12 +86,14 @@ HeaderFacts header_facts(const std::vector<std::string>& header) {
   return f;
 }
 
-std::string_view expected_direction(int component) { return directions[component]; }
+std::string_view expected_direction(int component) {
+  return header_direction(static_cast<Component>(component));
+}
 
 bool direction_disagrees(std::string_view stated, int component) {
   const std::string s = letters(stated);
   for (int c = 0; c < 3; ++c)
-    if (s == letters(directions[c])) return c != component;
+    if (s == letters(expected_direction(c))) return c != component;
   return false;
 }
 

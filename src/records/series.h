@@ -6,12 +6,10 @@
 #include <memory_resource>
 #include <vector>
 
+#include "records/constants.h"
 #include "records/fresh_memory.h"
 
 namespace smproc {
-
-// Values a record may hold: those past it are counted, not stored.
-inline constexpr int capacity = 33000;
 
 // The three components NS, EW, UD, always in this order.
 template <typename T>

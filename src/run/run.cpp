@@ -14,6 +14,7 @@
 #include "output/spectrum_file.h"
 #include "output/waveform_file.h"
 #include "output/window.h"
+#include "records/component.h"
 #include "records/polarity.h"
 #include "records/record_header.h"
 #include "records/record_reader.h"
@@ -25,10 +26,8 @@ namespace smproc {
 
 namespace {
 
-constexpr const char* component_names[] = {"NS", "EW", "UD"};
-
 // Ends a run that cannot give a good result, with a report in the user's words.
-struct Stop {
+struct Refusal {
   std::string report;
 };
 
@@ -46,7 +45,7 @@ double interval_from_header(State& s, int c, const std::vector<std::string>& hea
   const std::string& file = s.components[c].file;
   const HeaderFacts facts = header_facts(header);
   if (!facts.sampling_hz) {
-    throw Stop{"smproc: " + file + ": " +
+    throw Refusal{"smproc: " + file + ": " +
                (facts.sampling.empty() ? std::string("the header states no sampling frequency")
                                        : "the header's sampling frequency \"" + facts.sampling +
                                              "\" is not a number of hertz") +
@@ -56,16 +55,16 @@ double interval_from_header(State& s, int c, const std::vector<std::string>& hea
   if (c == 0) {
     const float dt = static_cast<float>(1.0 / *facts.sampling_hz);
     if (!std::isnormal(dt)) {
-      throw Stop{"smproc: " + file + ": the header's sampling frequency " + facts.sampling +
+      throw Refusal{"smproc: " + file + ": the header's sampling frequency " + facts.sampling +
                  " gives no usable sampling interval, so no file was written\n"};
     }
     s.dt = static_cast<double>(dt);
     return s.dt;
   }
-  const Component& ns = s.components[0];
+  const ComponentState& ns = s.components[0];
   const HeaderFacts first = header_facts(ns.record.header);
   if (*facts.sampling_hz != *first.sampling_hz) {
-    throw Stop{"smproc: the headers state different sampling frequencies: " + ns.file + " " +
+    throw Refusal{"smproc: the headers state different sampling frequencies: " + ns.file + " " +
                first.sampling + ", " + file + " " + facts.sampling +
                "; the sampling interval is taken from the headers only when all three agree, "
                "so no file was written\n"};
@@ -75,7 +74,7 @@ double interval_from_header(State& s, int c, const std::vector<std::string>& hea
 
 // Why a component's values are not finite, in the user's terms.
 std::string cause(const State& s, int c, const char* stage) {
-  const Component& comp = s.components[c];
+  const ComponentState& comp = s.components[c];
   const int n = std::min(s.components[2].record.nt, comp.calibrated.size());
   for (int i = 1; i <= n; ++i) {
     if (!std::isfinite(comp.calibrated(i))) {
@@ -86,14 +85,14 @@ std::string cause(const State& s, int c, const char* stage) {
       return comp.file + " holds a sample too large to scale (sample " + std::to_string(i) + ")";
     }
   }
-  return std::string("the ") + component_names[c] + " component's values overflow " + stage;
+  return "the " + std::string(component_name(c)) + " component's values overflow " + stage;
 }
 
 // Ends the run before amp3.csv would receive a value that is not finite.
 void check_amplitudes(const State& s, int c) {
   for (double a : s.components[c].amplitudes) {
     if (!std::isfinite(a))
-      throw Stop{"smproc: amp3.csv not written: " + cause(s, c, "in the frequency domain") + "\n"};
+      throw Refusal{"smproc: amp3.csv not written: " + cause(s, c, "in the frequency domain") + "\n"};
   }
 }
 
@@ -104,7 +103,7 @@ void check_waveforms(const State& s) {
     const Series& x = *s.written()[c];
     for (int k = 0; k < rows; ++k) {
       if (!std::isfinite(x.get(1 + k * step)))
-        throw Stop{"smproc: waveform file not written: " +
+        throw Refusal{"smproc: waveform file not written: " +
                    cause(s, c, "after the inverse transform") + "\n"};
     }
   }
@@ -139,7 +138,7 @@ namespace {
 // asked), the calibration. The file closes before the count is shown.
 void read_component(State& s, textio::Console& con, textio::Warnings& warnings, int c,
                     const std::string& name, bool create_missing, bool rate_from_header) {
-  Component& comp = s.components[c];
+  ComponentState& comp = s.components[c];
   comp.file = name;
   RecordHeader header;
   SampleCount count;
@@ -169,11 +168,11 @@ void reverse_chosen(State& s) {
 void through_frequency_domain(State& s) {
   const Answers& a = s.answers;
   for (int c = 0; c < 3; ++c) {
-    Component& comp = s.components[c];
+    ComponentState& comp = s.components[c];
     forward_transform(s.grid, comp.calibrated, s.nt, s.dt, s.spectrum);
     Spectrum* const fx[] = {&s.spectrum};
     if (a.bandpass == 1) apply_bandpass(a.bandpass_corners, s.grid.nom, s.grid.dom, fx);
-    apply_operator(a.operation, s.grid.nom, s.grid.dom, fx);
+    apply_operator(operation_of(a.operation), s.grid.nom, s.grid.dom, fx);
     comp.amplitudes = amplitudes(s.spectrum, s.grid.nom, &s.memory);
     // Before the inverse, which overwrites the samples the cause is read from.
     check_amplitudes(s, c);
@@ -214,7 +213,7 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
   std::optional<Grid> grid = choose_grid(s.nt, s.dt, &s.memory);
   if (!grid) {
     echo_too_long(con);
-    throw Stop{"smproc: " + names.ud + " holds " + std::to_string(s.nt) +
+    throw Refusal{"smproc: " + names.ud + " holds " + std::to_string(s.nt) +
                " samples; at most 32768 can be transformed, so no file was written\n"};
   }
   s.grid = std::move(*grid);
@@ -293,21 +292,25 @@ RunOutcome run_record_set(const RunSetup& setup) {
       } catch (const textio::Failure&) {
       }
       outcome.status = 2;
+      outcome.failure = RunFailure::read_or_write;
       outcome.report = textio::report(f);
-    } catch (const Stop& stop) {
+    } catch (const Refusal& refusal) {
       try {
         con.out.flush();
       } catch (const textio::Failure&) {
       }
       outcome.status = 2;
-      outcome.report = stop.report;
+      outcome.failure = RunFailure::refused;
+      outcome.report = refusal.report;
     }
     if (setup.summarize) outcome.summary = summarize(*state);
   } catch (const std::bad_alloc&) {
     outcome.status = 2;
+    outcome.failure = RunFailure::out_of_memory;
     outcome.report = "smproc: out of memory\n";
   } catch (const std::exception& e) {
     outcome.status = 2;
+    outcome.failure = RunFailure::internal;
     outcome.report = std::string("smproc: ") + e.what() + "\n";
   }
   outcome.warnings = warnings.all();

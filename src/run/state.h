@@ -21,8 +21,8 @@ namespace smproc {
 // x1..x3 the output series, my1..my3 the polarity answers.
 // The components pass through the frequency domain one after another, in one
 // spectrum; each keeps only the amplitudes that amp3.csv writes.
-struct Component {
-  explicit Component(std::pmr::memory_resource* memory)
+struct ComponentState {
+  explicit ComponentState(std::pmr::memory_resource* memory)
       : calibrated(memory), amplitudes(memory), output(memory) {}
 
   std::string file;   // the record file's name
@@ -51,10 +51,10 @@ struct State {
  public:
   // Where the series, the spectrum, the amplitudes and the factors have their room.
   RunMemory& memory;
-  PerComponent<Component> components{Component(&memory), Component(&memory),
-                                     Component(&memory)};
+  PerComponent<ComponentState> components{ComponentState(&memory), ComponentState(&memory),
+                                          ComponentState(&memory)};
   // 0.01 s held in single precision, widened: the sampling interval of every record.
-  double dt = static_cast<double>(0.01f);
+  double dt = legacy_interval;
   int nt = 0;  // samples per component: the UD record's count, then the window's
   Grid grid;
   // fx of the component in the frequency domain: bins 1..nf.

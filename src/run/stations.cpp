@@ -1,5 +1,7 @@
 #include "run/stations.h"
 
+#include "records/component.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <map>
@@ -13,7 +15,6 @@ namespace {
 
 constexpr const char* lower_endings[] = {".ns", ".ew", ".ud"};
 constexpr const char* upper_endings[] = {".NS", ".EW", ".UD"};
-constexpr const char* component_names[] = {"NS", "EW", "UD"};
 
 bool ends_with(const std::string& s, const char* tail) {
   const std::string t(tail);
@@ -171,7 +172,7 @@ StationSearch find_stations(const std::vector<std::string>& args) {
 std::string missing_components(const IncompleteStation& s) {
   std::vector<std::string> missing;
   for (int c = 0; c < 3; ++c) {
-    if (!s.found[c]) missing.emplace_back(component_names[c]);
+    if (!s.found[c]) missing.emplace_back(component_name(c));
   }
   std::string text = "missing";
   for (std::size_t k = 0; k < missing.size(); ++k)

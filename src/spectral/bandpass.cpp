@@ -2,11 +2,11 @@
 
 #include <cmath>
 
+#include "records/constants.h"
+
 namespace smproc {
 
 namespace {
-
-constexpr double twopi = 6.283185307;
 
 void scale(Bin& b, double aa) {
   b.re = aa * b.re;

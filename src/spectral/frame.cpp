@@ -2,13 +2,12 @@
 
 #include <algorithm>
 
+#include "records/constants.h"
 #include "spectral/fft.h"
 
 namespace smproc {
 
 namespace {
-
-constexpr double twopi = 6.283185307;
 
 void conjugate_mirror(Spectrum& fx, int nf) {
   for (int i = 2; i <= nf / 2; ++i) {

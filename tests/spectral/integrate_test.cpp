@@ -36,7 +36,7 @@ std::unique_ptr<Spectra> grid(int nit) {
   return s;
 }
 
-void operate(Spectra& s) { apply_operator(s.nit, s.nom, s.dom, each(s.fx)); }
+void operate(Spectra& s) { apply_operator(operation_of(s.nit), s.nom, s.dom, each(s.fx)); }
 
 void expect_bin(const Bin& b, double re, double im, const char* what) {
   EXPECT_EQ(b.re, re) << what;
