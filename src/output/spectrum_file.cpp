@@ -1,5 +1,6 @@
 #include "output/spectrum_file.h"
 
+#include <algorithm>
 #include <cmath>
 
 #if defined(__SSE2__)
@@ -62,15 +63,9 @@ void moduli(const Bin* b, std::size_t n, double* out) {
 
 }  // namespace
 
-std::pmr::vector<double> amplitudes(const Spectrum& fx, int nom,
-                                    std::pmr::memory_resource* memory) {
-  std::pmr::vector<double> a(memory);
-  if (nom < 2) return a;
-  a.reserve(static_cast<std::size_t>(nom - 1));
-  fault_in(a.data(), a.capacity() * sizeof(double));
-  a.resize(static_cast<std::size_t>(nom - 1));
-  moduli(&fx(2), a.size(), a.data());
-  return a;
+void amplitudes(const Spectrum& fx, int nom, std::span<double> out) {
+  if (nom < 2) return;
+  moduli(&fx(2), std::min(out.size(), static_cast<std::size_t>(nom - 1)), out.data());
 }
 
 void write_spectrum_file(const textio::OutputPlace& place,

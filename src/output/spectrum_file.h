@@ -15,10 +15,9 @@ namespace smproc {
 // sqrt(1 + (smaller/larger)^2), the larger alone when the smaller adds nothing.
 double modulus(Bin b);
 
-// The moduli of bins 2..nom of fx, in order: what amp3.csv writes of it.
-std::pmr::vector<double> amplitudes(
-    const Spectrum& fx, int nom,
-    std::pmr::memory_resource* memory = std::pmr::get_default_resource());
+// The moduli of bins 2..nom of fx, in order, into out (nom - 1 values): what
+// amp3.csv writes of it.
+void amplitudes(const Spectrum& fx, int nom, std::span<double> out);
 
 // Writes "amp3.csv" in the place: header, then bins 2..nom from the three
 // components' amplitudes (bins 2..nom each), bin i lying at (i - 1) * dom

@@ -173,7 +173,12 @@ void through_frequency_domain(State& s) {
     Spectrum* const fx[] = {&s.spectrum};
     if (a.bandpass == 1) apply_bandpass(a.bandpass_corners, s.grid.nom, s.grid.dom, fx);
     apply_operator(operation_of(a.operation), s.grid.nom, s.grid.dom, fx);
-    comp.amplitudes = amplitudes(s.spectrum, s.grid.nom, &s.memory);
+    // The state's room for the amplitudes, brought in at once.
+    const auto bins = static_cast<std::size_t>(s.grid.nom - 1);
+    comp.amplitudes.reserve(bins);
+    fault_in(comp.amplitudes.data(), comp.amplitudes.capacity() * sizeof(double));
+    comp.amplitudes.resize(bins);
+    amplitudes(s.spectrum, s.grid.nom, comp.amplitudes);
     // Before the inverse, which overwrites the samples the cause is read from.
     check_amplitudes(s, c);
     inverse_transform(s.grid, s.spectrum, comp.calibrated);
@@ -210,7 +215,7 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
   ask_polarity(con, a);
   reverse_chosen(s);
   // 4. The frequency grid; a record too long for the transform ends the run.
-  std::optional<Grid> grid = choose_grid(s.nt, s.dt, &s.memory);
+  std::optional<Grid> grid = choose_grid(s.nt, s.dt);
   if (!grid) {
     echo_too_long(con);
     throw Refusal{"smproc: " + names.ud + " holds " + std::to_string(s.nt) +

@@ -37,7 +37,7 @@ bool choose_length(int nt, int& nf, int& if1) {
   return false;
 }
 
-std::optional<Grid> choose_grid(int nt, double dt, std::pmr::memory_resource* memory) {
+std::optional<Grid> choose_grid(int nt, double dt) {
   Grid g;
   if (!choose_length(nt, g.nf, g.if1)) return std::nullopt;
   // nf is a power of two, so dur is exact.
@@ -47,7 +47,7 @@ std::optional<Grid> choose_grid(int nt, double dt, std::pmr::memory_resource* me
   // One grid step beyond the Nyquist bin; echoed only.
   g.eom = static_cast<double>(g.nom) * g.dom;
   // One table of twiddle factors serves the run's six transforms.
-  g.plan = std::make_shared<const FftPlan>(g.nf, memory);
+  g.plan = std::make_shared<const FftPlan>(g.nf);
   return g;
 }
 

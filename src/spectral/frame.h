@@ -26,10 +26,9 @@ struct Grid {
 // false when nt exceeds 32768.
 bool choose_length(int nt, int& nf, int& if1);
 
-// The grid for nt and dt, with the twiddle factors of nf (their room from
-// memory, which must outlive the grid's plan); none when nt is above 32768.
-std::optional<Grid> choose_grid(int nt, double dt,
-                                std::pmr::memory_resource* memory = std::pmr::get_default_resource());
+// The grid for nt and dt, with the twiddle factors of nf; none when nt is
+// above 32768.
+std::optional<Grid> choose_grid(int nt, double dt);
 
 // One component into the frequency domain: samples 1..nt of xr as the real
 // parts of fx, zero-padded to nf bins, transformed and scaled by dt.
