@@ -9,7 +9,7 @@
 
 #include "output/full_precision.h"
 #include "records/constants.h"
-#include "records/fresh_memory.h"
+#include "records/arena.h"
 #include "textio/files.h"
 #include "textio/format.h"
 #include "textio/text_output.h"

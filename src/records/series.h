@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "records/constants.h"
-#include "records/fresh_memory.h"
+#include "records/arena.h"
 
 namespace smproc {
 

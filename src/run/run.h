@@ -62,7 +62,7 @@ struct RunSetup {
   bool summarize = true;
   // Room for the run's large arrays that runs one after another share, each
   // starting it over; none: the run maps its own.
-  RunMemory* memory = nullptr;
+  Arena* memory = nullptr;
 };
 
 // The opt-in features as the steps take them; all off, a run is the dialogue

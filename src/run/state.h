@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "dialogue/answers.h"
-#include "records/fresh_memory.h"
+#include "records/arena.h"
 #include "records/record_reader.h"
 #include "records/series.h"
 #include "spectral/frame.h"
@@ -39,18 +39,18 @@ struct ComponentState {
 
 struct State {
   // On `shared`, started over, or else on memory of its own.
-  explicit State(RunMemory* shared = nullptr) : memory(shared ? *shared : own_memory.emplace()) {
+  explicit State(Arena* shared = nullptr) : memory(shared ? *shared : own_memory.emplace()) {
     if (shared) shared->start_over();
   }
   State(const State&) = delete;
   State& operator=(const State&) = delete;
 
  private:
-  std::optional<RunMemory> own_memory;  // first, so that it outlives the arrays it holds
+  std::optional<Arena> own_memory;  // first, so that it outlives the arrays it holds
 
  public:
   // Where the series, the spectrum, the amplitudes and the factors have their room.
-  RunMemory& memory;
+  Arena& memory;
   PerComponent<ComponentState> components{ComponentState(&memory), ComponentState(&memory),
                                           ComponentState(&memory)};
   // 0.01 s held in single precision, widened: the sampling interval of every record.
