@@ -24,11 +24,12 @@ struct Outcome {
 Outcome read(textio::Console& con, const std::string& path, std::string_view bytes) {
   fuzz::write_file(path, bytes);
   Outcome o;
-  textio::Warnings warnings;
   try {
-    o.nt = read_record(con, warnings, path, static_cast<double>(0.01f), o.xr,
-                       /*create_missing=*/false)
-               .nt;
+    textio::Input in = open_record(path, /*create_missing=*/false);
+    RecordHeader header = read_record_header(in);
+    const SampleCount count = read_samples(in, header, o.xr);
+    calibrate(o.xr, count.nt, header.sf1, header.sf2);
+    o.nt = count.nt;
     if (o.nt < 0 || o.nt % 8 != 0) fuzz::defect("nt not a multiple of 8");
   } catch (const textio::Failure& f) {
     // The expected outcome of a bad record.

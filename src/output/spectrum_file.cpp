@@ -1,5 +1,6 @@
 #include "output/spectrum_file.h"
 
+#include <algorithm>
 #include <cmath>
 
 #if defined(__SSE2__)
@@ -7,7 +8,8 @@
 #endif
 
 #include "output/full_precision.h"
-#include "records/fresh_memory.h"
+#include "records/constants.h"
+#include "records/arena.h"
 #include "files/files.h"
 #include "textio/format.h"
 #include "textio/text_output.h"
@@ -61,39 +63,22 @@ void moduli(const Bin* b, std::size_t n, double* out) {
 
 }  // namespace
 
-std::pmr::vector<double> amplitudes(const Spectrum& fx, int nom,
-                                    std::pmr::memory_resource* memory) {
-  std::pmr::vector<double> a(memory);
-  if (nom < 2) return a;
-  a.reserve(static_cast<std::size_t>(nom - 1));
-  fault_in(a.data(), a.capacity() * sizeof(double));
-  a.resize(static_cast<std::size_t>(nom - 1));
-  moduli(&fx(2), a.size(), a.data());
-  return a;
+void amplitudes(const Spectrum& fx, int nom, std::span<double> out) {
+  if (nom < 2) return;
+  moduli(&fx(2), std::min(out.size(), static_cast<std::size_t>(nom - 1)), out.data());
 }
 
-void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
-                        PerComponent<const Spectrum*> fx, int nom, double dom,
-                        bool full_precision) {
-  const PerComponent<std::pmr::vector<double>> a = {
-      amplitudes(*fx[0], nom), amplitudes(*fx[1], nom), amplitudes(*fx[2], nom)};
-  spectrum_file_step(con, place, {a[0], a[1], a[2]}, nom, dom, full_precision);
-}
-
-void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
-                        PerComponent<std::span<const double>> a, int nom, double dom,
-                        bool full_precision) {
+void write_spectrum_file(const textio::OutputPlace& place,
+                         PerComponent<std::span<const double>> a, int nom, double dom,
+                         bool full_precision) {
   const textio::RowWriter row(textio::Format("(F8.4,6(',',E12.4))"), 4);
-
-  textio::list_write(con.out, {});
-  textio::list_write(con.out, {"Fourier Spectrum data are stored in \"amp3.csv\""});
 
   textio::Output file = textio::open_for_writing("amp3.csv", textio::unit_spectrum, place, "spectrum file");
   textio::list_write(file, {"frequency(Hz),NS,EW,UD"});
   // Bins 2..nom: zero frequency is left out, the Nyquist bin is the last row.
   const auto bin_row = [&](std::size_t k, std::span<double> values) {
     const int i = static_cast<int>(k) + 2;
-    values[0] = (static_cast<double>(i - 1) * dom) / 6.283185307;
+    values[0] = (static_cast<double>(i - 1) * dom) / twopi;
     for (int c = 0; c < 3; ++c) values[1 + c] = a[c][k];
   };
   const std::size_t rows = nom >= 2 ? static_cast<std::size_t>(nom - 1) : 0;

@@ -7,7 +7,6 @@
 
 #include "records/series.h"
 #include "spectral/spectrum.h"
-#include "textio/console.h"
 #include "files/files.h"
 
 namespace smproc {
@@ -16,21 +15,16 @@ namespace smproc {
 // sqrt(1 + (smaller/larger)^2), the larger alone when the smaller adds nothing.
 double modulus(Bin b);
 
-// Announces and writes "amp3.csv" in the place: header, then bins 2..nom of
-// the three spectra, bin i lying at (i - 1) * dom rad/s; in full precision,
-// each number as the shortest text that reads back to it.
-void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
-                        PerComponent<const Spectrum*> fx, int nom, double dom,
-                        bool full_precision = false);
+// The moduli of bins 2..nom of fx, in order, into out (nom - 1 values): what
+// amp3.csv writes of it.
+void amplitudes(const Spectrum& fx, int nom, std::span<double> out);
 
-// The moduli of bins 2..nom of fx, in order: what amp3.csv writes of it.
-std::pmr::vector<double> amplitudes(
-    const Spectrum& fx, int nom,
-    std::pmr::memory_resource* memory = std::pmr::get_default_resource());
-
-// The same file from the three components' amplitudes (bins 2..nom each).
-void spectrum_file_step(textio::Console& con, const textio::OutputPlace& place,
-                        PerComponent<std::span<const double>> amplitudes, int nom, double dom,
-                        bool full_precision = false);
+// Writes "amp3.csv" in the place: header, then bins 2..nom from the three
+// components' amplitudes (bins 2..nom each), bin i lying at (i - 1) * dom
+// rad/s; in full precision, each number as the shortest text that reads
+// back to it.
+void write_spectrum_file(const textio::OutputPlace& place,
+                         PerComponent<std::span<const double>> amplitudes, int nom, double dom,
+                         bool full_precision = false);
 
 }  // namespace smproc

@@ -15,21 +15,9 @@ int row_count(int nt, int stride) {
   return n > 0 ? static_cast<int>(n) : 0;
 }
 
-void waveform_file_step(textio::Console& con, textio::Warnings& warnings,
-                        const textio::OutputPlace& place, std::string& otfile,
-                        PerComponent<const Series*> x, int nt, int stride, double dt,
-                        bool full_precision) {
-  const textio::Format prompt("(/,1X,'Enter output file name of waveform (csv format file)')");
-  textio::formatted_write(con.out, prompt, {});
-  const textio::Format name("(A30)");
-  // The question is seen before the answer line is looked at.
-  con.out.flush();
-  const std::string typed = con.in.peek_line(256);
-  textio::formatted_read(con.in, name, {textio::TextItem{&otfile, 30}});
-  if (typed.size() > 30 && typed.find_first_not_of(" \t", 30) != std::string::npos)
-    warnings.add("the waveform file name was cut to 30 characters: the file is called \"" +
-                 textio::trim_name(otfile) + "\"");
-
+void write_waveform_file(const textio::OutputPlace& place, const std::string& otfile,
+                         PerComponent<const Series*> x, int nt, int stride, double dt,
+                         bool full_precision) {
   textio::Output out = textio::open_for_writing(otfile, textio::unit_file, place, "waveform file");
   textio::list_write(out, {"time(s)", ",NS", ",EW", ",UD"});
   const textio::RowWriter row(textio::Format("(F8.3,4(',',F12.4))"), 4);

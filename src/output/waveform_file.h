@@ -4,9 +4,7 @@
 #include <string>
 
 #include "records/series.h"
-#include "textio/console.h"
 #include "files/files.h"
-#include "textio/warnings.h"
 
 namespace smproc {
 
@@ -16,12 +14,12 @@ int row_count(int nt, int stride);
 // stride of 0 (a typed skip of -1).
 inline int row_step(int stride) { return stride == 0 ? 1 : stride; }
 
-// Asks for the file name (otfile, 30 characters), writes in the place the
-// header and every stride-th sample 1..nt of x with its time (i - 1) * dt;
-// in full precision, each number as the shortest text that reads back to it.
-void waveform_file_step(textio::Console& con, textio::Warnings& warnings,
-                        const textio::OutputPlace& place, std::string& otfile,
-                        PerComponent<const Series*> x, int nt, int stride, double dt,
-                        bool full_precision = false);
+// Writes the waveform file `otfile` (trailing blanks dropped) in the place:
+// the header and every stride-th sample 1..nt of x with its time
+// (i - 1) * dt; in full precision, each number as the shortest text that
+// reads back to it.
+void write_waveform_file(const textio::OutputPlace& place, const std::string& otfile,
+                         PerComponent<const Series*> x, int nt, int stride, double dt,
+                         bool full_precision = false);
 
 }  // namespace smproc

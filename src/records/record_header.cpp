@@ -1,5 +1,7 @@
 #include "records/record_header.h"
 
+#include "records/component.h"
+
 #include <array>
 #include <cctype>
 #include <cmath>
@@ -31,7 +33,35 @@ std::string letters(std::string_view s) {
   return out;
 }
 
-constexpr std::array<std::string_view, 3> directions = {"N-S", "E-W", "U-D"};
+// The decimal number a text starts with ("100" of "100Hz", "2.5e2"): digits
+// with at most one point, an optional exponent; no hexadecimal, no inf or
+// nan, which a general number reader would take.
+std::optional<double> leading_decimal(const std::string& s) {
+  std::size_t i = 0;
+  const auto digit = [&](std::size_t k) {
+    return k < s.size() && std::isdigit(static_cast<unsigned char>(s[k]));
+  };
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+  std::size_t digits = 0;
+  while (digit(i)) ++i, ++digits;
+  if (i < s.size() && s[i] == '.') {
+    ++i;
+    while (digit(i)) ++i, ++digits;
+  }
+  if (digits == 0) return std::nullopt;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    std::size_t k = i + 1;
+    if (k < s.size() && (s[k] == '+' || s[k] == '-')) ++k;
+    if (digit(k)) {
+      while (digit(k)) ++k;
+      i = k;
+    }
+  }
+  // After the scan the text is a plain decimal number, which strtod reads
+  // with correct rounding.
+  const std::string number = s.substr(0, i);
+  return std::strtod(number.c_str(), nullptr);
+}
 
 }  // namespace
 
@@ -51,20 +81,19 @@ HeaderFacts header_facts(const std::vector<std::string>& header) {
       if (auto v = value_of(line, field.label); v && field.value->empty()) *field.value = *v;
     }
   }
-  if (!f.sampling.empty()) {
-    char* end = nullptr;
-    const double hz = std::strtod(f.sampling.c_str(), &end);
-    if (end != f.sampling.c_str() && std::isfinite(hz) && hz > 0) f.sampling_hz = hz;
-  }
+  if (const std::optional<double> hz = leading_decimal(f.sampling); hz && std::isfinite(*hz) && *hz > 0)
+    f.sampling_hz = hz;
   return f;
 }
 
-std::string_view expected_direction(int component) { return directions[component]; }
+std::string_view expected_direction(int component) {
+  return header_direction(static_cast<Component>(component));
+}
 
 bool direction_disagrees(std::string_view stated, int component) {
   const std::string s = letters(stated);
   for (int c = 0; c < 3; ++c)
-    if (s == letters(directions[c])) return c != component;
+    if (s == letters(expected_direction(c))) return c != component;
   return false;
 }
 

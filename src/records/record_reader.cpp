@@ -1,5 +1,6 @@
 #include "records/record_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
 
@@ -29,16 +30,25 @@ void skip_header_line(textio::Input& in, std::vector<std::string>& header) {
   textio::list_read(in, {textio::TextItem{&head1, 40}});
 }
 
-// Reads header, scale line and samples into r and xr. Values past the
-// capacity are read and counted but land in a scratch group.
-void read_body(textio::Input& in, textio::Console& con, Series& xr, RecordRead& r) {
-  for (int n = 0; n < header_before_scale; ++n) skip_header_line(in, r.header);
-  const textio::Format scale("(18X,F4.0,6X,F10.0)");
-  if (in.peek() != textio::Input::end_of_file) r.header.push_back(in.peek_line(header_kept));
-  textio::formatted_read(in, scale, {&r.sf1, &r.sf2});
-  textio::list_write(con.out, {r.sf1, r.sf2});
-  for (int n = 0; n < header_after_scale; ++n) skip_header_line(in, r.header);
+}  // namespace
 
+textio::Input open_record(const std::string& name, bool create_missing) {
+  return textio::open_for_reading(name, textio::unit_file, create_missing, "record file");
+}
+
+RecordHeader read_record_header(textio::Input& in) {
+  RecordHeader h;
+  for (int n = 0; n < header_before_scale; ++n) skip_header_line(in, h.lines);
+  const textio::Format scale("(18X,F4.0,6X,F10.0)");
+  if (in.peek() != textio::Input::end_of_file) h.lines.push_back(in.peek_line(header_kept));
+  textio::formatted_read(in, scale, {&h.sf1, &h.sf2});
+  return h;
+}
+
+SampleCount read_samples(textio::Input& in, RecordHeader& header, Series& xr) {
+  for (int n = 0; n < header_after_scale; ++n) skip_header_line(in, header.lines);
+
+  SampleCount r;
   const std::size_t words_before = in.discarded_words();
   const std::size_t lines_before = in.lines_with_discarded_words();
   // Address space for the capacity; only the pages the samples reach are touched.
@@ -53,54 +63,37 @@ void read_body(textio::Input& in, textio::Console& con, Series& xr, RecordRead& 
       long long pos = i + k;
       items[k] = pos <= capacity ? &xr(static_cast<int>(pos)) : &scratch[k];
     }
-    if (textio::list_read(in, items, /*eof_ends=*/true) == textio::ReadResult::end_of_file) {
-      r.values = i - 1;
-      r.ignored_values = static_cast<long long>(in.discarded_words() - words_before);
-      r.lines_with_ignored_values =
-          static_cast<long long>(in.lines_with_discarded_words() - lines_before);
-      return;
-    }
+    if (textio::list_read(in, items, /*eof_ends=*/true) == textio::ReadResult::end_of_file) break;
     i += group;
   }
-}
-
-}  // namespace
-
-RecordRead read_record(textio::Console& con, textio::Warnings& warnings,
-                       const std::string& name, double dt, Series& xr, bool create_missing,
-                       const IntervalChoice& choose) {
-  RecordRead r;
-  {
-    textio::Input in = textio::open_for_reading(name, textio::unit_file, create_missing, "record file");
-    read_body(in, con, xr, r);
-  }  // the file closes before the echo
-
+  r.values = i - 1;
+  r.ignored_values = static_cast<long long>(in.discarded_words() - words_before);
+  r.lines_with_ignored_values =
+      static_cast<long long>(in.lines_with_discarded_words() - lines_before);
   r.nt = r.values > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max()
                                                     : static_cast<int>(r.values);
-  if (choose) dt = choose(r);
-  textio::list_write(con.out, {});
-  textio::list_write(con.out, {"NT and DT=", r.nt, dt});
+  return r;
+}
 
-  // Mean and scaling over the counted samples the series holds; an uncounted
-  // last group stays raw. Past the capacity the mean is that of the samples
-  // kept, not their sum over the full count.
-  const int n = r.nt < capacity ? r.nt : capacity;
+void calibrate(Series& xr, int nt, double sf1, double sf2) {
+  // Past the capacity the mean is that of the samples kept, not their sum
+  // over the full count.
+  const int n = nt < capacity ? nt : capacity;
   double avg = 0.0;
   for (int j = 1; j <= n; ++j) avg += xr(j);
   avg /= static_cast<double>(n);
-  for (int j = 1; j <= n; ++j) xr(j) = ((xr(j) - avg) * r.sf1) / r.sf2;
+  for (int j = 1; j <= n; ++j) xr(j) = ((xr(j) - avg) * sf1) / sf2;
+}
 
-  if (r.ignored_values > 0) {
-    warnings.add(name + ": " + std::to_string(r.ignored_values) + " values after the eighth on " +
-                 std::to_string(r.lines_with_ignored_values) +
-                 " sample lines were ignored (a line ends its group of eight)");
-  }
-  if (r.values > capacity) {
-    warnings.add(name + ": holds " + std::to_string(r.values) + " samples; only the first " +
-                 std::to_string(capacity) + " are kept, and the mean is taken over those " +
-                 std::to_string(capacity));
-  }
-  if (r.nt == 0) warnings.add(name + ": holds no samples");
+RecordRead record_read(RecordHeader header, const SampleCount& count) {
+  RecordRead r;
+  r.nt = count.nt;
+  r.sf1 = header.sf1;
+  r.sf2 = header.sf2;
+  r.values = count.values;
+  r.ignored_values = count.ignored_values;
+  r.lines_with_ignored_values = count.lines_with_ignored_values;
+  r.header = std::move(header.lines);
   return r;
 }
 

@@ -1,41 +1,63 @@
 // Reading one component record file into a calibrated, mean-free series.
+// The reading comes in three parts so that the run can show the scale line
+// before the samples are read: the header, the samples, the calibration.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "records/series.h"
-#include "textio/console.h"
-#include "textio/warnings.h"
+#include "textio/text_input.h"
 
 namespace smproc {
 
-// What a record told beyond its samples.
-struct RecordRead {
-  int nt = 0;  // eight times the complete groups of samples
+// The header of a record: the lines passed over and the scale line's factors.
+struct RecordHeader {
+  // The header lines as they were passed over (the scale line included),
+  // each cut to a few dozen characters.
+  std::vector<std::string> lines;
   double sf1 = 0.0, sf2 = 0.0;  // scale factor numerator and denominator
+};
+
+// What the sample region held.
+struct SampleCount {
+  int nt = 0;            // eight times the complete groups of samples
   long long values = 0;  // values in complete groups, counted past the capacity too
   // Values after the eighth on sample lines, passed over, and their lines.
   long long ignored_values = 0;
   long long lines_with_ignored_values = 0;
-  // The header lines as they were passed over (the scale line included),
-  // each cut to a few dozen characters.
+};
+
+// What a record told beyond its samples: its header and its count.
+struct RecordRead {
+  int nt = 0;
+  double sf1 = 0.0, sf2 = 0.0;
+  long long values = 0;
+  long long ignored_values = 0;
+  long long lines_with_ignored_values = 0;
   std::vector<std::string> header;
 };
 
-// Chooses the sampling interval (s) from what a record told, once its header
-// and samples are read and before they are echoed; may throw to end the run.
-using IntervalChoice = std::function<double(const RecordRead&)>;
+// Opens the record `name` for reading; a missing file is created empty when
+// create_missing is set, and reported otherwise.
+textio::Input open_record(const std::string& name, bool create_missing);
 
-// Reads the record `name` into xr (positions 1.. in file order), echoes the
-// scale line and the count with dt (or with what `choose` gives, when set),
-// then removes the mean of samples 1..nt and scales them by sf1/sf2. A
-// missing file is created empty when create_missing is set, and reported
-// otherwise. Warns of values passed over, values past the capacity and a
-// record without samples.
-RecordRead read_record(textio::Console& con, textio::Warnings& warnings, const std::string& name,
-                       double dt, Series& xr, bool create_missing,
-                       const IntervalChoice& choose = {});
+// Passes over the 13 header lines and reads the scale line
+// "(18X,F4.0,6X,F10.0)"; the reading stops at the end of the scale line.
+RecordHeader read_record_header(textio::Input& in);
+
+// Passes over the 3 header lines after the scale line (kept in
+// header.lines), then reads the samples in groups of eight until the end of
+// the file into positions 1.. of xr; values past the capacity are counted,
+// not stored.
+SampleCount read_samples(textio::Input& in, RecordHeader& header, Series& xr);
+
+// Removes the mean of samples 1..nt (at most the capacity) and scales them by
+// sf1/sf2 in that order: ((x - avg) * sf1) / sf2. An uncounted last group
+// stays raw.
+void calibrate(Series& xr, int nt, double sf1, double sf2);
+
+// The header and the count of one record, as the run keeps them.
+RecordRead record_read(RecordHeader header, const SampleCount& count);
 
 }  // namespace smproc

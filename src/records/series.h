@@ -7,12 +7,10 @@
 #include <span>
 #include <vector>
 
-#include "records/fresh_memory.h"
+#include "records/constants.h"
+#include "records/arena.h"
 
 namespace smproc {
-
-// Values a record may hold: those past it are counted, not stored.
-inline constexpr int capacity = 33000;
 
 // The three components NS, EW, UD, always in this order.
 template <typename T>

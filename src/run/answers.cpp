@@ -1,5 +1,7 @@
 #include "run/answers.h"
 
+#include "records/component.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -138,13 +140,12 @@ std::optional<std::vector<std::string>> split_numbers(const std::string& text, i
 }
 
 std::optional<PerComponent<bool>> parse_flip(const std::string& text) {
-  static constexpr const char* names[] = {"NS", "EW", "UD"};
   PerComponent<bool> flip{};
   for (std::string part : split(text, ',')) {
     for (char& ch : part) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
     bool known = false;
     for (int c = 0; c < 3; ++c) {
-      if (part == names[c]) flip[c] = known = true;
+      if (part == component_name(c)) flip[c] = known = true;
     }
     if (!known) return std::nullopt;
   }

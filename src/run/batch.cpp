@@ -95,7 +95,7 @@ std::size_t thread_limit() {
 }
 
 StationRow run_station(const Station& station, const BatchSetup& setup, ErrorLines& err,
-                       RunMemory& memory) {
+                       Arena& memory) {
   StationRow row;
   row.name = station.name;
   row.outcome = StationRow::Outcome::failed;
@@ -171,7 +171,7 @@ std::vector<StationRow> run_batch(const std::vector<Station>& stations, const Ba
   std::condition_variable all_done;
   std::size_t running = 0;
   auto work = [&] {
-    RunMemory memory;
+    Arena memory;
     for (;;) {
       if (stop.load() != 0) break;
       const std::size_t i = next.fetch_add(1);

@@ -1,5 +1,7 @@
 #include "run/event.h"
 
+#include "records/constants.h"
+
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/stat.h>
@@ -115,7 +117,7 @@ CommandPlan plan_command(const CommandLine& cl) {
     return plan;
   }
 
-  plan.search = find_stations(cl.stations.empty() ? std::vector<std::string>{"tky0070410231756"}
+  plan.search = find_stations(cl.stations.empty() ? std::vector<std::string>{std::string(default_stem)}
                                                   : cl.stations);
   if (!plan.search.conflict.empty()) {
     plan.error = "smproc: " + plan.search.conflict + "\n";

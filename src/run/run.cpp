@@ -10,9 +10,13 @@
 
 #include "metrics/metric.h"
 #include "metrics/registry.h"
+#include "dialogue/outputs.h"
+#include "dialogue/processing.h"
+#include "dialogue/records.h"
 #include "output/spectrum_file.h"
 #include "output/waveform_file.h"
 #include "output/window.h"
+#include "records/component.h"
 #include "records/polarity.h"
 #include "records/record_header.h"
 #include "records/record_reader.h"
@@ -24,10 +28,8 @@ namespace smproc {
 
 namespace {
 
-constexpr const char* component_names[] = {"NS", "EW", "UD"};
-
 // Ends a run that cannot give a good result, with a report in the user's words.
-struct Stop {
+struct Refusal {
   std::string report;
 };
 
@@ -41,11 +43,11 @@ std::string number(double v) {
 // frequency fixes it, and EW and UD must state the same. The interval is
 // 1/f held in single precision and widened, as 0.01 s is held without the
 // header, so a 100 Hz header runs exactly as a run without it.
-double interval_from_header(State& s, int c, const RecordRead& record) {
+double interval_from_header(State& s, int c, const std::vector<std::string>& header) {
   const std::string& file = s.components[c].file;
-  const HeaderFacts facts = header_facts(record.header);
+  const HeaderFacts facts = header_facts(header);
   if (!facts.sampling_hz) {
-    throw Stop{"smproc: " + file + ": " +
+    throw Refusal{"smproc: " + file + ": " +
                (facts.sampling.empty() ? std::string("the header states no sampling frequency")
                                        : "the header's sampling frequency \"" + facts.sampling +
                                              "\" is not a number of hertz") +
@@ -55,16 +57,16 @@ double interval_from_header(State& s, int c, const RecordRead& record) {
   if (c == 0) {
     const float dt = static_cast<float>(1.0 / *facts.sampling_hz);
     if (!std::isnormal(dt)) {
-      throw Stop{"smproc: " + file + ": the header's sampling frequency " + facts.sampling +
+      throw Refusal{"smproc: " + file + ": the header's sampling frequency " + facts.sampling +
                  " gives no usable sampling interval, so no file was written\n"};
     }
     s.dt = static_cast<double>(dt);
     return s.dt;
   }
-  const Component& ns = s.components[0];
+  const ComponentState& ns = s.components[0];
   const HeaderFacts first = header_facts(ns.record.header);
   if (*facts.sampling_hz != *first.sampling_hz) {
-    throw Stop{"smproc: the headers state different sampling frequencies: " + ns.file + " " +
+    throw Refusal{"smproc: the headers state different sampling frequencies: " + ns.file + " " +
                first.sampling + ", " + file + " " + facts.sampling +
                "; the sampling interval is taken from the headers only when all three agree, "
                "so no file was written\n"};
@@ -72,39 +74,9 @@ double interval_from_header(State& s, int c, const RecordRead& record) {
   return s.dt;
 }
 
-// Headers that state another sampling rate or another component than the
-// run assumes, and components of different lengths.
-void check_records(const State& s, textio::Warnings& warnings, bool rate_from_header) {
-  for (int c = 0; c < 3; ++c) {
-    const Component& comp = s.components[c];
-    const HeaderFacts facts = header_facts(comp.record.header);
-    if (!rate_from_header && facts.sampling_hz && *facts.sampling_hz != 100.0) {
-      const double ratio = *facts.sampling_hz / 100.0;
-      warnings.add(comp.file + ": the header states a sampling frequency of " + facts.sampling +
-                   "; the record is processed at 100 Hz (0.01 s), so the outputs' frequencies "
-                   "are " + number(1.0 / ratio) + " times and their times " + number(ratio) +
-                   " times the true ones");
-    }
-    if (direction_disagrees(facts.direction, c)) {
-      warnings.add(comp.file + ": the header states the direction " + facts.direction +
-                   ", but the file is read as the " + component_names[c] + " component (" +
-                   std::string(expected_direction(c)) + ")");
-    }
-  }
-  const int ns = s.components[0].record.nt, ew = s.components[1].record.nt,
-            ud = s.components[2].record.nt;
-  if (ns != ud || ew != ud) {
-    warnings.add("the records hold different sample counts (NS " + std::to_string(ns) + ", EW " +
-                 std::to_string(ew) + ", UD " + std::to_string(ud) +
-                 "); all three are processed with the UD count, " + std::to_string(ud) +
-                 ": a longer record is cut there, a shorter one continues with what stands "
-                 "past its own count (its unconverted last values, then zeros)");
-  }
-}
-
 // Why a component's values are not finite, in the user's terms.
 std::string cause(const State& s, int c, const char* stage) {
-  const Component& comp = s.components[c];
+  const ComponentState& comp = s.components[c];
   const int n = std::min(s.components[2].record.nt, comp.calibrated.size());
   for (int i = 1; i <= n; ++i) {
     if (!std::isfinite(comp.calibrated(i))) {
@@ -115,25 +87,25 @@ std::string cause(const State& s, int c, const char* stage) {
       return comp.file + " holds a sample too large to scale (sample " + std::to_string(i) + ")";
     }
   }
-  return std::string("the ") + component_names[c] + " component's values overflow " + stage;
+  return "the " + std::string(component_name(c)) + " component's values overflow " + stage;
 }
 
 // Ends the run before amp3.csv would receive a value that is not finite.
 void check_amplitudes(const State& s, int c) {
   for (double a : s.components[c].amplitudes) {
     if (!std::isfinite(a))
-      throw Stop{"smproc: amp3.csv not written: " + cause(s, c, "in the frequency domain") + "\n"};
+      throw Refusal{"smproc: amp3.csv not written: " + cause(s, c, "in the frequency domain") + "\n"};
   }
 }
 
 void check_waveforms(const State& s) {
-  const int rows = row_count(s.nt, s.answers.window.stride);
-  const int step = row_step(s.answers.window.stride);
+  const int rows = row_count(s.nt, s.answers.stride);
+  const int step = row_step(s.answers.stride);
   for (int c = 0; c < 3; ++c) {
     const Series& x = *s.written()[c];
     for (int k = 0; k < rows; ++k) {
       if (!std::isfinite(x.get(1 + k * step)))
-        throw Stop{"smproc: waveform file not written: " +
+        throw Refusal{"smproc: waveform file not written: " +
                    cause(s, c, "after the inverse transform") + "\n"};
     }
   }
@@ -161,66 +133,125 @@ textio::Console open_console(const RunSetup& setup) {
 
 }  // namespace
 
-int run_steps(State& s, textio::Console& con, const RecordNames& names,
-              const textio::OutputPlace& place, textio::Warnings& warnings,
-              const RunOptions& options) {
-  Answers& a = s.answers;
-  // No output may replace a record file.
+namespace {
+
+// Reads one record into the component: the header, the scale line shown,
+// the samples, the count shown with the interval (taken from the header when
+// asked), the calibration. The file closes before the count is shown.
+void read_component(State& s, textio::Console& con, textio::Warnings& warnings, int c,
+                    const std::string& name, bool create_missing, bool rate_from_header) {
+  ComponentState& comp = s.components[c];
+  comp.file = name;
+  RecordHeader header;
+  SampleCount count;
+  {
+    textio::Input in = open_record(name, create_missing);
+    header = read_record_header(in);
+    echo_scale(con, header.sf1, header.sf2);
+    count = read_samples(in, header, comp.calibrated);
+  }
+  const double dt = rate_from_header ? interval_from_header(s, c, header.lines) : s.dt;
+  echo_count(con, count.nt, dt);
+  calibrate(comp.calibrated, count.nt, header.sf1, header.sf2);
+  warn_of_record(warnings, name, count);
+  comp.record = record_read(std::move(header), count);
+  s.nt = count.nt;
+}
+
+void reverse_chosen(State& s) {
+  if (s.answers.polarity_change != 1) return;
+  for (int c = 0; c < 3; ++c)
+    if (s.answers.reverse[c] == 1) reverse(s.components[c].calibrated, s.nt);
+}
+
+// Each component through the frequency domain and back in one spectrum,
+// keeping its amplitudes; the back-transformed series replace the calibrated
+// ones and are the output series until a window is cut.
+void through_frequency_domain(State& s) {
+  const Answers& a = s.answers;
+  for (int c = 0; c < 3; ++c) {
+    ComponentState& comp = s.components[c];
+    forward_transform(s.grid, comp.calibrated, s.nt, s.dt, s.spectrum);
+    Spectrum* const fx[] = {&s.spectrum};
+    if (a.bandpass == 1) apply_bandpass(a.bandpass_corners, s.grid.nom, s.grid.dom, fx);
+    apply_operator(operation_of(a.operation), s.grid.nom, s.grid.dom, fx);
+    // The state's room for the amplitudes, brought in at once.
+    const auto bins = static_cast<std::size_t>(s.grid.nom - 1);
+    comp.amplitudes.reserve(bins);
+    fault_in(comp.amplitudes.data(), comp.amplitudes.capacity() * sizeof(double));
+    comp.amplitudes.resize(bins);
+    amplitudes(s.spectrum, s.grid.nom, comp.amplitudes);
+    // Before the inverse, which overwrites the samples the cause is read from.
+    check_amplitudes(s, c);
+    inverse_transform(s.grid, s.spectrum, comp.calibrated);
+  }
+}
+
+// No output may replace a record file.
+textio::OutputPlace keeping_records(const textio::OutputPlace& place, const RecordNames& names) {
   textio::OutputPlace kept = place;
   for (const std::string* name : {&names.ns, &names.ew, &names.ud}) {
     const std::string file = textio::trim_name(*name);
     kept.protect(file, "the record file " + file);
   }
+  return kept;
+}
+
+}  // namespace
+
+int run_steps(State& s, textio::Console& con, const RecordNames& names,
+              const textio::OutputPlace& place, textio::Warnings& warnings,
+              const RunOptions& options) {
+  Answers& a = s.answers;
+  textio::OutputPlace kept = keeping_records(place, names);
   // 1. Opening lines.
-  textio::list_write(con.out, {});
-  textio::list_write(con.out, {"Enter input file of waveform data (NS)"});
+  show_opening(con);
   // 2. Records NS, EW, UD; nt is then the UD count.
   const std::string* files[] = {&names.ns, &names.ew, &names.ud};
-  for (int c = 0; c < 3; ++c) {
-    Component& comp = s.components[c];
-    comp.file = *files[c];
-    IntervalChoice choose;
-    if (options.rate_from_header)
-      choose = [&s, c](const RecordRead& r) { return interval_from_header(s, c, r); };
-    comp.record =
-        read_record(con, warnings, comp.file, s.dt, comp.calibrated, names.create_missing, choose);
-    s.nt = comp.record.nt;
-  }
-  check_records(s, warnings, options.rate_from_header);
+  for (int c = 0; c < 3; ++c)
+    read_component(s, con, warnings, c, *files[c], names.create_missing, options.rate_from_header);
+  warn_of_headers(warnings, {s.components[0].file, s.components[1].file, s.components[2].file},
+                  {&s.components[0].record, &s.components[1].record, &s.components[2].record},
+                  options.rate_from_header);
   // 3. Polarity.
-  polarity_step(con, s.calibrated(), s.nt, a.polarity);
+  ask_polarity(con, a);
+  reverse_chosen(s);
   // 4. The frequency grid; a record too long for the transform ends the run.
-  if (!choose_grid(con, s.nt, s.dt, s.grid, &s.memory)) {
-    throw Stop{"smproc: " + names.ud + " holds " + std::to_string(s.nt) +
+  std::optional<Grid> grid = choose_grid(s.nt, s.dt);
+  if (!grid) {
+    echo_too_long(con);
+    throw Refusal{"smproc: " + names.ud + " holds " + std::to_string(s.nt) +
                " samples; at most 32768 can be transformed, so no file was written\n"};
   }
+  s.grid = std::move(*grid);
+  echo_grid(con, s.grid);
   // 5-6. Band-pass and operator, asked for before any transform is made.
-  ask_bandpass(con, warnings, a.bandpass, a.bandpass_corners);
-  ask_operation(con, a.operation);
-  // 7-9. Each component through the frequency domain and back in one
-  // spectrum, keeping its amplitudes; the back-transformed series replace the
-  // calibrated ones and are the output series until a window is cut.
-  for (int c = 0; c < 3; ++c) {
-    Component& comp = s.components[c];
-    forward_transform(s.grid, comp.calibrated, s.nt, s.dt, s.spectrum);
-    Spectrum* const fx[] = {&s.spectrum};
-    if (a.bandpass == 1) apply_bandpass(a.bandpass_corners, s.grid.nom, s.grid.dom, fx);
-    apply_operator(a.operation, s.grid.nom, s.grid.dom, fx);
-    comp.amplitudes = amplitudes(s.spectrum, s.grid.nom, &s.memory);
-    // Before the inverse, which overwrites the samples the cause is read from.
-    check_amplitudes(s, c);
-    inverse_transform(s.grid, s.spectrum, comp.calibrated);
-  }
-  spectrum_file_step(con, kept, s.amplitudes(), s.grid.nom, s.grid.dom, options.full_precision);
+  ask_bandpass(con, warnings, a);
+  warn_of_empty_band(warnings, a, s.grid);
+  ask_operation(con, a);
+  // 7-9. The spectra, amp3.csv, the series back.
+  through_frequency_domain(s);
+  announce_spectrum_file(con);
+  if (!options.full_precision) warn_of_frequency_column(warnings, s.grid.nom, s.grid.dom);
+  write_spectrum_file(kept, s.amplitudes(), s.grid.nom, s.grid.dom, options.full_precision);
   kept.protect_output((kept.folder / "amp3.csv").string(), "the spectrum file amp3.csv");
-  // 10-11. Window, decimation, waveform file.
-  window_step(con, warnings, s.dt, std::as_const(s).calibrated(), s.outputs(), s.nt, a.window);
+  // 10. Window and decimation.
+  if (ask_window(con, warnings, s.dt, s.nt, a)) {
+    s.nt = cut_window(std::as_const(s).calibrated(), s.outputs(), a.window_offset,
+                      a.window_samples);
+    echo_window_count(con, s.nt);
+  }
+  ask_skip(con, warnings, s.nt, a);
   check_waveforms(s);
-  waveform_file_step(con, warnings, kept, a.waveform_name, s.written(), s.nt,
-                     a.window.stride, s.dt, options.full_precision);
+  // 11. Waveform file.
+  ask_waveform_name(con, warnings, a);
+  if (!options.full_precision)
+    warn_of_time_column(warnings, textio::trim_name(a.waveform_name), s.nt, a.stride, s.dt);
+  write_waveform_file(kept, a.waveform_name, s.written(), s.nt, a.stride, s.dt,
+                      options.full_precision);
   s.waveform_written = true;
   // 12. Final pause: one line, whatever it holds.
-  textio::list_read(con.in, {});
+  final_pause(con);
   // 13. Normal end.
   return 0;
 }
@@ -238,7 +269,7 @@ RunSummary summarize(const State& s) {
     WaveformSeries w;
     for (int c = 0; c < 3; ++c) w.x[c] = s.written()[c]->values();
     w.nt = s.nt;
-    w.stride = s.answers.window.stride;
+    w.stride = s.answers.stride;
     w.dt = s.dt;
     data.waveform = w;
   }
@@ -270,21 +301,25 @@ RunOutcome run_record_set(const RunSetup& setup) {
       } catch (const textio::Failure&) {
       }
       outcome.status = 2;
+      outcome.failure = RunFailure::read_or_write;
       outcome.report = textio::report(f);
-    } catch (const Stop& stop) {
+    } catch (const Refusal& refusal) {
       try {
         con.out.flush();
       } catch (const textio::Failure&) {
       }
       outcome.status = 2;
-      outcome.report = stop.report;
+      outcome.failure = RunFailure::refused;
+      outcome.report = refusal.report;
     }
     if (setup.summarize) outcome.summary = summarize(*state);
   } catch (const std::bad_alloc&) {
     outcome.status = 2;
+    outcome.failure = RunFailure::out_of_memory;
     outcome.report = "smproc: out of memory\n";
   } catch (const std::exception& e) {
     outcome.status = 2;
+    outcome.failure = RunFailure::internal;
     outcome.report = std::string("smproc: ") + e.what() + "\n";
   }
   outcome.warnings = warnings.all();

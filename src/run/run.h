@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "metrics/column.h"
+#include "records/constants.h"
 #include "records/record_header.h"
 #include "run/state.h"
 #include "textio/console.h"
@@ -19,9 +20,9 @@ namespace smproc {
 
 // The three component record files, NS, EW, UD.
 struct RecordNames {
-  std::string ns = "tky0070410231756.ns";
-  std::string ew = "tky0070410231756.ew";
-  std::string ud = "tky0070410231756.ud";
+  std::string ns = std::string(default_stem) + ".ns";
+  std::string ew = std::string(default_stem) + ".ew";
+  std::string ud = std::string(default_stem) + ".ud";
   // The fixed names are created empty when missing (their first read then
   // meets the end of the file); names a user gave are reported instead.
   bool create_missing = true;
@@ -78,7 +79,7 @@ struct RunSetup {
   bool summarize = true;
   // Room for the run's large arrays that runs one after another share, each
   // starting it over; none: the run maps its own.
-  RunMemory* memory = nullptr;
+  Arena* memory = nullptr;
 };
 
 // The opt-in features as the steps take them; all off, a run is the dialogue
@@ -92,8 +93,19 @@ struct RunOptions {
 // columns, empty where the run did not get so far.
 using RunSummary = StationResult;
 
+// Why a run failed, for code that must tell failures apart without reading
+// their reports.
+enum class RunFailure {
+  none,           // the run ended normally
+  read_or_write,  // a text read or write failed: the text layer's report
+  refused,        // the run would give no good result (too long, no rate, not finite)
+  out_of_memory,
+  internal,       // anything else the run threw
+};
+
 struct RunOutcome {
   int status = 0;      // the exit status: 0, or 2 after a failure
+  RunFailure failure = RunFailure::none;
   std::string report;  // the failure report, when the run failed
   std::vector<std::string> warnings;
   RunSummary summary;

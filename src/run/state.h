@@ -7,12 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "output/window.h"
-#include "records/fresh_memory.h"
-#include "records/polarity.h"
+#include "dialogue/answers.h"
+#include "records/arena.h"
 #include "records/record_reader.h"
 #include "records/series.h"
-#include "spectral/bandpass.h"
 #include "spectral/frame.h"
 #include "spectral/spectrum.h"
 
@@ -23,8 +21,8 @@ namespace smproc {
 // x1..x3 the output series, my1..my3 the polarity answers.
 // The components pass through the frequency domain one after another, in one
 // spectrum; each keeps only the amplitudes that amp3.csv writes.
-struct Component {
-  explicit Component(std::pmr::memory_resource* memory)
+struct ComponentState {
+  explicit ComponentState(std::pmr::memory_resource* memory)
       : calibrated(memory), amplitudes(memory), output(memory) {}
 
   std::string file;   // the record file's name
@@ -39,34 +37,24 @@ struct Component {
   Series output;
 };
 
-// The dialogue's answers, in the order they are asked.
-struct Answers {
-  PolarityAnswers polarity;  // myes, my1..my3
-  int bandpass = 0;          // nbd: 1 filters
-  Corners bandpass_corners;  // fl1, fl2, fh1, fh2, Hz
-  int operation = 0;         // nit: 0 none, 1 integrate, 2 twice, 3 differentiate
-  WindowAnswers window;      // icut, stime, dur, nstime, ndur, iskip
-  std::string waveform_name; // otfile: the typed name, 30 characters
-};
-
 struct State {
   // On `shared`, started over, or else on memory of its own.
-  explicit State(RunMemory* shared = nullptr) : memory(shared ? *shared : own_memory.emplace()) {
+  explicit State(Arena* shared = nullptr) : memory(shared ? *shared : own_memory.emplace()) {
     if (shared) shared->start_over();
   }
   State(const State&) = delete;
   State& operator=(const State&) = delete;
 
  private:
-  std::optional<RunMemory> own_memory;  // first, so that it outlives the arrays it holds
+  std::optional<Arena> own_memory;  // first, so that it outlives the arrays it holds
 
  public:
   // Where the series, the spectrum, the amplitudes and the factors have their room.
-  RunMemory& memory;
-  PerComponent<Component> components{Component(&memory), Component(&memory),
-                                     Component(&memory)};
+  Arena& memory;
+  PerComponent<ComponentState> components{ComponentState(&memory), ComponentState(&memory),
+                                          ComponentState(&memory)};
   // 0.01 s held in single precision, widened: the sampling interval of every record.
-  double dt = static_cast<double>(0.01f);
+  double dt = legacy_interval;
   int nt = 0;  // samples per component: the UD record's count, then the window's
   Grid grid;
   // fx of the component in the frequency domain: bins 1..nf.
@@ -91,7 +79,7 @@ struct State {
   }
   // The series the waveform file writes: the window when one was cut.
   PerComponent<const Series*> written() const {
-    return answers.window.cut == 1 ? outputs() : calibrated();
+    return answers.cut == 1 ? outputs() : calibrated();
   }
 };
 

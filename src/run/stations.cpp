@@ -1,5 +1,7 @@
 #include "run/stations.h"
 
+#include "records/component.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <map>
@@ -13,7 +15,6 @@ namespace {
 
 constexpr const char* lower_endings[] = {".ns", ".ew", ".ud"};
 constexpr const char* upper_endings[] = {".NS", ".EW", ".UD"};
-constexpr const char* component_names[] = {"NS", "EW", "UD"};
 
 bool ends_with(const std::string& s, const char* tail) {
   const std::string t(tail);
@@ -258,7 +259,7 @@ std::string missing_components(const IncompleteStation& s) {
   for (int c = 0; c < 3; ++c) {
     if (s.found[c]) continue;
     if (s.unusable[c].empty())
-      missing.emplace_back(component_names[c]);
+      missing.emplace_back(component_name(c));
     else
       unusable.push_back(s.unusable[c]);
   }

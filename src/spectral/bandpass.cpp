@@ -1,16 +1,12 @@
 #include "spectral/bandpass.h"
 
 #include <cmath>
-#include <cstdio>
 
-#include "textio/text_input.h"
-#include "textio/text_output.h"
+#include "records/constants.h"
 
 namespace smproc {
 
 namespace {
-
-constexpr double twopi = 6.283185307;
 
 void scale(Bin& b, double aa) {
   b.re = aa * b.re;
@@ -48,33 +44,15 @@ void apply_bandpass(const Corners& c, int nom, double dom, std::span<Spectrum* c
   }
 }
 
-void ask_bandpass(textio::Console& con, textio::Warnings& warnings, int& answer, Corners& corners) {
-  textio::list_write(con.out, {});
-  textio::list_write(con.out, {" Band Pass Filter? (YES=1)?? :"});
-  textio::list_read(con.in, {&answer});
-  if (answer != 1) return;
-
-  textio::list_write(con.out, {});
-  textio::list_write(con.out, {"  TRAPEZOIDAL BAND PATH FILTER"});
-  textio::list_write(con.out, {"  ENTER fL1<fL2<fH1<fH2 (Hz)"});
-  textio::list_read(con.in, {&corners.fl1, &corners.fl2, &corners.fh1, &corners.fh2});
-  const Corners& c = corners;
-  if (!(c.fl1 <= c.fl2 && c.fl2 <= c.fh1 && c.fh1 <= c.fh2)) {
-    char text[256];
-    std::snprintf(text, sizeof text,
-                  "band-pass corners %g %g %g %g Hz are not in increasing order "
-                  "(fL1<fL2<fH1<fH2); they are used as typed, %s",
-                  c.fl1, c.fl2, c.fh1, c.fh2,
-                  c.fl1 >= c.fh2 ? "which removes every frequency: the waveforms are zero"
-                                 : "so the filter is not the trapezoid asked for");
-    warnings.add(text);
+int passed_bins(const Corners& c, int nom, double dom) {
+  const double oml1 = c.fl1 * twopi;
+  const double omh2 = c.fh2 * twopi;
+  int n = 0;
+  for (int i = 1; i <= nom; ++i) {
+    const double omega = static_cast<double>(i - 1) * dom;
+    if (!(omega <= oml1) && !(omega >= omh2)) ++n;
   }
-}
-
-void bandpass_step(textio::Console& con, textio::Warnings& warnings, int& answer,
-                   Corners& corners, int nom, double dom, PerComponent<Spectrum*> fx) {
-  ask_bandpass(con, warnings, answer, corners);
-  if (answer == 1) apply_bandpass(corners, nom, dom, fx);
+  return n;
 }
 
 }  // namespace smproc

@@ -5,8 +5,6 @@
 
 #include "spectral/spectrum.h"
 #include "records/series.h"
-#include "textio/console.h"
-#include "textio/warnings.h"
 
 namespace smproc {
 
@@ -20,12 +18,8 @@ struct Corners {
 // (i - 1) * dom rad/s.
 void apply_bandpass(const Corners& corners, int nom, double dom, std::span<Spectrum* const> fx);
 
-// Asks whether to filter (answer: nbd) and for the corners; warns of corners
-// out of order.
-void ask_bandpass(textio::Console& con, textio::Warnings& warnings, int& answer, Corners& corners);
-
-// ask_bandpass, then filters the three spectra when the answer is 1.
-void bandpass_step(textio::Console& con, textio::Warnings& warnings, int& answer,
-                   Corners& corners, int nom, double dom, PerComponent<Spectrum*> fx);
+// The number of bins 1..nom that the trapezoid leaves non-zero: those strictly
+// between the outer corners, oml1 < (i - 1) * dom < omh2.
+int passed_bins(const Corners& corners, int nom, double dom);
 
 }  // namespace smproc

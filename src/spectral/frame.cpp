@@ -2,14 +2,12 @@
 
 #include <algorithm>
 
+#include "records/constants.h"
 #include "spectral/fft.h"
-#include "textio/text_output.h"
 
 namespace smproc {
 
 namespace {
-
-constexpr double twopi = 6.283185307;
 
 void conjugate_mirror(Spectrum& fx, int nf) {
   for (int i = 2; i <= nf / 2; ++i) {
@@ -39,29 +37,18 @@ bool choose_length(int nt, int& nf, int& if1) {
   return false;
 }
 
-bool choose_grid(textio::Console& con, int nt, double dt, Grid& g,
-                 std::pmr::memory_resource* /*unused*/) {
-  Grid chosen;
-  if (!choose_length(nt, chosen.nf, chosen.if1)) {
-    textio::list_write(con.out, {" NT>2**15 !!!!!"});
-    return false;
-  }
+std::optional<Grid> choose_grid(int nt, double dt) {
+  Grid g;
+  if (!choose_length(nt, g.nf, g.if1)) return std::nullopt;
   // nf is a power of two, so dur is exact.
-  chosen.dur = static_cast<double>(chosen.nf) * dt;
-  chosen.dom = twopi / chosen.dur;
-  chosen.nom = chosen.nf / 2 + 1;
+  g.dur = static_cast<double>(g.nf) * dt;
+  g.dom = twopi / g.dur;
+  g.nom = g.nf / 2 + 1;
   // One grid step beyond the Nyquist bin; echoed only.
-  chosen.eom = static_cast<double>(chosen.nom) * chosen.dom;
+  g.eom = static_cast<double>(g.nom) * g.dom;
   // One table of twiddle factors serves the run's six transforms.
-  chosen.plan = std::make_shared<const FftPlan>(chosen.nf);
-  g = std::move(chosen);
-
-  textio::list_write(con.out, {});
-  textio::list_write(con.out, {" IF1,NF=", g.if1, g.nf});
-  textio::list_write(con.out, {});
-  textio::list_write(con.out, {" DUR,DOM,NOM,EOM=", g.dur, g.dom, g.nom, g.eom});
-  textio::list_write(con.out, {" Highest Frequency (hz)=", g.eom / twopi});
-  return true;
+  g.plan = std::make_shared<const FftPlan>(g.nf);
+  return g;
 }
 
 void forward_transform(const Grid& g, const Series& xr, int nt, double dt, Spectrum& f) {
@@ -88,17 +75,6 @@ void inverse_transform(const Grid& g, Spectrum& f, Series& x) {
   for (int i = 1; i <= held; ++i) x(i) = f(i).re / g.dur;
   x.reserve(g.nf);
   for (int i = held + 1; i <= g.nf; ++i) x.append(f(i).re / g.dur);
-}
-
-bool forward_half(textio::Console& con, PerComponent<const Series*> xr, int nt, double dt,
-                  PerComponent<Spectrum*> fx, Grid& g) {
-  if (!choose_grid(con, nt, dt, g)) return false;
-  for (int c = 0; c < 3; ++c) forward_transform(g, *xr[c], nt, dt, *fx[c]);
-  return true;
-}
-
-void inverse_half(const Grid& g, PerComponent<Spectrum*> fx, PerComponent<Series*> xr) {
-  for (int c = 0; c < 3; ++c) inverse_transform(g, *fx[c], *xr[c]);
 }
 
 }  // namespace smproc

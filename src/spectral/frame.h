@@ -6,7 +6,7 @@
 #include "records/series.h"
 #include "spectral/fft.h"
 #include "spectral/spectrum.h"
-#include "textio/console.h"
+#include <optional>
 
 namespace smproc {
 
@@ -26,12 +26,9 @@ struct Grid {
 // false when nt exceeds 32768.
 bool choose_length(int nt, int& nf, int& if1);
 
-// Chooses the grid for nt and dt, with the twiddle factors of nf, and echoes
-// it; memory is no longer used (the plan holds its own factors). Returns
-// false after the " NT>2**15 !!!!!" line when nt is above 32768, with the
-// grid untouched.
-bool choose_grid(textio::Console& con, int nt, double dt, Grid& grid,
-                 std::pmr::memory_resource* memory = std::pmr::get_default_resource());
+// The grid for nt and dt, with the twiddle factors of nf; none when nt is
+// above 32768.
+std::optional<Grid> choose_grid(int nt, double dt);
 
 // One component into the frequency domain: samples 1..nt of xr as the real
 // parts of fx, zero-padded to nf bins, transformed and scaled by dt.
@@ -41,12 +38,5 @@ void forward_transform(const Grid& grid, const Series& xr, int nt, double dt, Sp
 // transforms it back and puts the real parts divided by dur into samples
 // 1..nf of xr.
 void inverse_transform(const Grid& grid, Spectrum& fx, Series& xr);
-
-// The three components at once: choose_grid, then forward_transform of each.
-bool forward_half(textio::Console& con, PerComponent<const Series*> xr, int nt, double dt,
-                  PerComponent<Spectrum*> fx, Grid& grid);
-
-// inverse_transform of each of the three components.
-void inverse_half(const Grid& grid, PerComponent<Spectrum*> fx, PerComponent<Series*> xr);
 
 }  // namespace smproc

@@ -1,8 +1,5 @@
 #include "spectral/integrate.h"
 
-#include "textio/text_input.h"
-#include "textio/text_output.h"
-
 namespace smproc {
 
 namespace {
@@ -45,29 +42,22 @@ void each_bin(int nom, double dom, std::span<Spectrum* const> fx, Op op) {
 
 }  // namespace
 
-void apply_operator(int nit, int nom, double dom, std::span<Spectrum* const> fx) {
-  if (nit == 1)
-    each_bin(nom, dom, fx, integrate_once);
-  else if (nit == 2)
-    each_bin(nom, dom, fx, integrate_twice);
-  else if (nit == 3)
-    each_bin(nom, dom, fx, differentiate);
+Operation operation_of(int nit) {
+  switch (nit) {
+    case 1: return Operation::integrate;
+    case 2: return Operation::integrate_twice;
+    case 3: return Operation::differentiate;
+    default: return Operation::none;
+  }
 }
 
-void ask_operation(textio::Console& con, int& nit) {
-  textio::list_write(con.out, {});
-  textio::list_write(con.out, {" Integration/Differentiation:"});
-  textio::list_write(con.out, {" NO Change         :                 (Enter=0)"});
-  textio::list_write(con.out, {" Integration       : Ex.) acc -> vel (Enter=1)"});
-  textio::list_write(con.out, {" Double Integration: Ex.) acc -> dis (Enter=2)"});
-  textio::list_write(con.out, {" Differentiation:  : Ex.) Vel -> acc (Enter=3)"});
-  textio::list_read(con.in, {&nit});
-}
-
-void integration_step(textio::Console& con, int& nit, int nom, double dom,
-                      PerComponent<Spectrum*> fx) {
-  ask_operation(con, nit);
-  apply_operator(nit, nom, dom, fx);
+void apply_operator(Operation op, int nom, double dom, std::span<Spectrum* const> fx) {
+  switch (op) {
+    case Operation::integrate: each_bin(nom, dom, fx, integrate_once); break;
+    case Operation::integrate_twice: each_bin(nom, dom, fx, integrate_twice); break;
+    case Operation::differentiate: each_bin(nom, dom, fx, differentiate); break;
+    case Operation::none: break;
+  }
 }
 
 }  // namespace smproc

@@ -5,20 +5,18 @@
 
 #include "records/series.h"
 #include "spectral/spectrum.h"
-#include "textio/console.h"
 
 namespace smproc {
 
-// Applies the operator chosen by nit (1 divide by i*omega, 2 divide by
-// -omega^2, 3 multiply by i*omega, anything else nothing) to bins 2..nom of
-// the spectra, bin i lying at (i - 1) * dom rad/s.
-void apply_operator(int nit, int nom, double dom, std::span<Spectrum* const> fx);
+// The operators, numbered as the dialogue offers them.
+enum class Operation { none = 0, integrate = 1, integrate_twice = 2, differentiate = 3 };
 
-// Shows the four choices and reads nit.
-void ask_operation(textio::Console& con, int& nit);
+// The operation an answer chooses: 1, 2 or 3; anything else is none.
+Operation operation_of(int nit);
 
-// ask_operation, then applies the operator to the three spectra.
-void integration_step(textio::Console& con, int& nit, int nom, double dom,
-                      PerComponent<Spectrum*> fx);
+// Applies the operator (integrate: divide by i*omega; integrate_twice:
+// divide by -omega^2; differentiate: multiply by i*omega; none: nothing) to
+// bins 2..nom of the spectra, bin i lying at (i - 1) * dom rad/s.
+void apply_operator(Operation op, int nom, double dom, std::span<Spectrum* const> fx);
 
 }  // namespace smproc

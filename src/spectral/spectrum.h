@@ -4,7 +4,7 @@
 #include <memory_resource>
 #include <vector>
 
-#include "records/fresh_memory.h"
+#include "records/arena.h"
 
 namespace smproc {
 

@@ -7,14 +7,12 @@
 #include <string>
 
 #include "output/waveform_file.h"
-#include "support/console_capture.h"
 #include "support/per_component.h"
 #include "support/run_binary.h"
 
 namespace smproc {
 namespace {
 
-using testing::CapturedConsole;
 using testing::each_const;
 using testing::TempDir;
 
@@ -59,12 +57,9 @@ TEST(FullPrecisionRowTest, WaveformFileKeepsHeaderAndStride) {
                                {-1.0, 0.0012, 100000.0, 8.0, 9.0}};
   for (int c = 0; c < 3; ++c)
     for (double v : values[c]) x[c].append(v);
-  std::string name;
-  CapturedConsole con("w.csv\n");
-  textio::Warnings warnings;
   // Every second sample of five: samples 1, 3, 5 at 0, 2 dt and 4 dt.
-  waveform_file_step(con.con(), warnings, {dir.path()}, name, each_const(x), 5, 2,
-                     static_cast<double>(0.01f), /*full_precision=*/true);
+  write_waveform_file({dir.path()}, "w.csv", each_const(x), 5, 2, static_cast<double>(0.01f),
+                      /*full_precision=*/true);
   EXPECT_EQ(dir.read("w.csv"),
             " time(s),NS,EW,UD\n"
             "0,0.1,0.3333333333333333,-1,\n"

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "support/console_capture.h"
+#include "textio/failure.h"
+#include "textio/text_output.h"
 #include "support/run_binary.h"
 
 namespace smproc {
 namespace {
 
-using testing::CapturedConsole;
 using testing::TempDir;
 using textio::Failure;
 
@@ -76,24 +76,47 @@ class InFolder {
 
 class RecordReaderTest : public ::testing::Test {
  protected:
-  // Reads `text` as the NS record into xr_ by its full name; returns the console text.
+  // Reads `text` as the NS record into xr_ by its full name; returns the
+  // lines the run shows of it: the scale factors, then the count.
   std::string read(const std::string& text) {
     dir_.write(ns_name, text);
-    CapturedConsole c("");
-    r_ = read_record(c.con(), warnings_, (dir_.path() / ns_name).string(), dt, xr_, true);
-    return c.text();
+    std::string shown;
+    r_ = read_named((dir_.path() / ns_name).string(), shown);
+    return shown;
+  }
+
+  // Reads the record `name` as the run does, the lines it shows of it into
+  // `shown` as they arise.
+  RecordRead read_named(const std::string& name, std::string& shown) {
+    textio::Output out = textio::Output::to_text(&shown, textio::unit_console_out, std::nullopt);
+    RecordHeader h;
+    SampleCount n;
+    try {
+      {
+        textio::Input in = open_record(name, true);
+        h = read_record_header(in);
+        textio::list_write(out, {h.sf1, h.sf2});
+        n = read_samples(in, h, xr_);
+      }
+      textio::list_write(out, {});
+      textio::list_write(out, {"NT and DT=", n.nt, dt});
+    } catch (const Failure&) {
+      out.close();
+      throw;
+    }
+    out.close();
+    calibrate(xr_, n.nt, h.sf1, h.sf2);
+    return record_read(std::move(h), n);
   }
 
   // The failure that reading `text` ends with, and the console text before it.
   // The record is named as the run names it, in its folder, as the report shows it.
   Failure read_failing(const std::string* text, std::string& console) {
     if (text) dir_.write(ns_name, *text);
-    CapturedConsole c("");
     InFolder here(dir_.path());
     try {
-      read_record(c.con(), warnings_, ns_name, dt, xr_, true);
+      read_named(ns_name, console);
     } catch (const Failure& f) {
-      console = c.text();
       return f;
     }
     ADD_FAILURE() << "no failure";
@@ -101,7 +124,6 @@ class RecordReaderTest : public ::testing::Test {
   }
 
   TempDir dir_;
-  textio::Warnings warnings_;
   Series xr_;
   RecordRead r_;
 };

@@ -145,6 +145,16 @@ TEST(RateFromHeaderTest, HeadersThatGiveNoSingleRateEndTheRun) {
        "smproc: R/r.ew: the header's sampling frequency \"fast\" is not a number of hertz; to "
        "take the sampling interval from the headers, each record needs a line such as "
        "\"Sampling Freq(Hz) 100Hz\", so no file was written\n"},
+      {{"Sampling Freq(Hz) 0x64Hz", hz100, hz100},
+       0,
+       "smproc: R/r.ns: the header's sampling frequency \"0x64Hz\" is not a number of hertz; "
+       "to take the sampling interval from the headers, each record needs a line such as "
+       "\"Sampling Freq(Hz) 100Hz\", so no file was written\n"},
+      {{"Sampling Freq(Hz) infHz", hz100, hz100},
+       0,
+       "smproc: R/r.ns: the header's sampling frequency \"infHz\" is not a number of hertz; "
+       "to take the sampling interval from the headers, each record needs a line such as "
+       "\"Sampling Freq(Hz) 100Hz\", so no file was written\n"},
       {{"Sampling Freq(Hz) 1e-60Hz", hz100, hz100},
        0,
        "smproc: R/r.ns: the header's sampling frequency 1e-60Hz gives no usable sampling "
@@ -164,6 +174,33 @@ TEST(RateFromHeaderTest, HeadersThatGiveNoSingleRateEndTheRun) {
     EXPECT_EQ(count(r.console, "NT and DT="), t.intervals_echoed) << t.report;
     EXPECT_FALSE(r.wrote("amp3.csv")) << t.report;
     EXPECT_FALSE(r.wrote("vel.csv")) << t.report;
+  }
+}
+
+// Rates whose times or frequencies the fixed columns cannot hold, or show as
+// zero: the run goes on, and the user is told which file and how many rows.
+TEST(RateFromHeaderTest, RatesBeyondTheFixedColumnsAreWarnedOf) {
+  const char* plain = "0\n0\n0\n0\n0\nw.csv\n\n";
+  struct Case { const char* stated; std::vector<std::string> warnings; };
+  const std::vector<Case> cases = {
+      {"5000Hz",
+       {"amp3.csv: frequencies up to 2500 Hz do not fit its frequency column (at most 999.9999 "
+        "Hz): 2458 rows show ********",
+        "w.csv: its rows lie 0.0002 s apart, below the time column's 3 decimals: 2 rows after "
+        "the first show 0.000"}},
+      {"0.01Hz",
+       {"amp3.csv: its bins lie 1.22e-06 Hz apart, below the frequency column's 4 decimals: 40 "
+        "rows show 0.0000",
+        "w.csv: times up to 599900 s do not fit its time column (at most 9999.999 s): 5900 rows "
+        "show ********"}},
+  };
+  for (const Case& t : cases) {
+    const std::string line = std::string("Sampling Freq(Hz) ") + t.stated;
+    HeaderRun r;
+    run(r, {line, line, line}, true, plain);
+    ASSERT_EQ(r.outcome.status, 0) << t.stated << r.outcome.report;
+    EXPECT_EQ(r.outcome.warnings, t.warnings) << t.stated;
+    EXPECT_TRUE(r.wrote("w.csv")) << t.stated;
   }
 }
 

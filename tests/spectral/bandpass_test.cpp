@@ -6,13 +6,11 @@
 #include <memory>
 #include <vector>
 
-#include "support/console_capture.h"
 #include "support/per_component.h"
 
 namespace smproc {
 namespace {
 
-using testing::CapturedConsole;
 using testing::each;
 
 // Spectra on a grid, with the corners to filter them by.
@@ -113,35 +111,6 @@ TEST(BandpassTest, EqualCornersKeepStopBandZero) {
   }
   EXPECT_TRUE(std::signbit(gain(*equal, 1)));   // below the low corner: aa was -inf
   EXPECT_FALSE(std::signbit(gain(*equal, 3)));  // on it: aa was 1
-}
-
-TEST(BandpassStepTest, YesAsksForCornersAndFilters) {
-  auto s = flat(9, half_hz);
-  CapturedConsole c("1\n1 5 2 3\n");
-  int nbd = 0;
-  textio::Warnings warnings;
-  bandpass_step(c.con(), warnings, nbd, s->corners, s->nom, s->dom, each(s->fx));
-  EXPECT_EQ(c.text(),
-            "\n  Band Pass Filter? (YES=1)?? :\n\n   TRAPEZOIDAL BAND PATH FILTER\n"
-            "   ENTER fL1<fL2<fH1<fH2 (Hz)\n");
-  EXPECT_EQ(nbd, 1);
-  EXPECT_EQ(s->corners.fh2, 3);
-  EXPECT_EQ(gain(*s, 6), 0.5);
-}
-
-TEST(BandpassStepTest, AnyOtherAnswerReadsNothingMore) {
-  for (const char* answer : {"0\n", "2\n", "-1\n"}) {
-    auto s = flat(9, half_hz);
-    CapturedConsole c(std::string(answer) + "7\n");
-    int nbd = 0;
-    textio::Warnings warnings;
-    bandpass_step(c.con(), warnings, nbd, s->corners, s->nom, s->dom, each(s->fx));
-    EXPECT_EQ(c.text(), "\n  Band Pass Filter? (YES=1)?? :\n") << answer;
-    EXPECT_EQ(gain(*s, 1), 1) << answer;
-    int next = 0;
-    textio::list_read(c.con().in, {&next});
-    EXPECT_EQ(next, 7) << answer;
-  }
 }
 
 }  // namespace

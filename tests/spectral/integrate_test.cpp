@@ -4,13 +4,11 @@
 
 #include <memory>
 
-#include "support/console_capture.h"
 #include "support/per_component.h"
 
 namespace smproc {
 namespace {
 
-using testing::CapturedConsole;
 using testing::each;
 
 // Spectra on a grid, with the operator chosen for them.
@@ -38,7 +36,7 @@ std::unique_ptr<Spectra> grid(int nit) {
   return s;
 }
 
-void operate(Spectra& s) { apply_operator(s.nit, s.nom, s.dom, each(s.fx)); }
+void operate(Spectra& s) { apply_operator(operation_of(s.nit), s.nom, s.dom, each(s.fx)); }
 
 void expect_bin(const Bin& b, double re, double im, const char* what) {
   EXPECT_EQ(b.re, re) << what;
@@ -74,20 +72,6 @@ TEST(ApplyOperatorTest, OtherChoicesChangeNothing) {
     expect_bin(s->fx[1](2), 4, 0, "EW");
     expect_bin(s->fx[2](3), 3, -5, "UD");
   }
-}
-
-TEST(IntegrationStepTest, ShowsChoicesAndAppliesTheAnswer) {
-  auto s = grid(0);
-  CapturedConsole c("1\n");
-  integration_step(c.con(), s->nit, s->nom, s->dom, each(s->fx));
-  EXPECT_EQ(c.text(),
-            "\n  Integration/Differentiation:\n"
-            "  NO Change         :                 (Enter=0)\n"
-            "  Integration       : Ex.) acc -> vel (Enter=1)\n"
-            "  Double Integration: Ex.) acc -> dis (Enter=2)\n"
-            "  Differentiation:  : Ex.) Vel -> acc (Enter=3)\n");
-  EXPECT_EQ(s->nit, 1);
-  expect_bin(s->fx[0](2), -2.5, -1.5, "integrated");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Arrays the run fills at once, brought in from the system in one call.
+// The run's arena: its large arrays, brought in from the system in one call.
 #pragma once
 
 #include <cstddef>
@@ -19,12 +19,12 @@ void fault_in(void* p, std::size_t bytes) noexcept;
 // hundred small ones do, and a 32768-sample run fills some 400. Nothing is
 // given back before the run ends; what does not fit, or all of it where no
 // such block can be had, comes from the ordinary heap.
-class RunMemory : public std::pmr::memory_resource {
+class Arena : public std::pmr::memory_resource {
  public:
-  RunMemory();
-  ~RunMemory() override;
-  RunMemory(const RunMemory&) = delete;
-  RunMemory& operator=(const RunMemory&) = delete;
+  Arena();
+  ~Arena() override;
+  Arena(const Arena&) = delete;
+  Arena& operator=(const Arena&) = delete;
 
   static constexpr std::size_t block_size = std::size_t{2} << 20;
 

@@ -1,4 +1,4 @@
-#include "records/fresh_memory.h"
+#include "records/arena.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@ namespace {
 
 // Bringing pages in never changes what they hold, whole or partial pages,
 // at any offset, including nothing at all.
-TEST(FreshMemoryTest, FaultInKeepsContents) {
+TEST(ArenaTest, FaultInKeepsContents) {
   std::vector<unsigned char> block(5 * 4096 + 123);
   for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<unsigned char>(i * 7 + 1);
   const std::vector<unsigned char> before = block;
@@ -27,7 +27,7 @@ TEST(FreshMemoryTest, FaultInKeepsContents) {
 
 // A series growing within its room reads zero at every new position and
 // keeps the values set before, across stretches and after new room.
-TEST(FreshMemoryTest, SeriesGrowsWithZerosAcrossStretches) {
+TEST(ArenaTest, SeriesGrowsWithZerosAcrossStretches) {
   Series s;
   s.reserve(33000);
   for (int n : {8, 8190, 8193, 16384, 20000, 33000}) {
@@ -45,12 +45,12 @@ TEST(FreshMemoryTest, SeriesGrowsWithZerosAcrossStretches) {
 // A run's arrays share one block while they fit, each aligned as asked and
 // clear of the others; past the block they come from the heap and are given
 // back to it, and a series in the block grows as one on the heap does.
-TEST(FreshMemoryTest, RunMemoryHandsOutDisjointAlignedRoom) {
-  RunMemory memory;
+TEST(ArenaTest, HandsOutDisjointAlignedBuffers) {
+  Arena memory;
   struct Case { std::size_t bytes, alignment; };
   std::vector<std::pair<char*, Case>> given;
   for (const Case c : {Case{264000, 8}, {1, 1}, {524288, 16}, {3, 64}, {131072, 8},
-                       {RunMemory::block_size, 8}, {100, 4096}, {1 << 20, 8}}) {
+                       {Arena::block_size, 8}, {100, 4096}, {1 << 20, 8}}) {
     auto* p = static_cast<char*>(memory.allocate(c.bytes, c.alignment));
     ASSERT_EQ(reinterpret_cast<std::uintptr_t>(p) % c.alignment, 0u) << c.bytes;
     for (const auto& [q, d] : given) ASSERT_TRUE(p + c.bytes <= q || q + d.bytes <= p) << c.bytes;
@@ -65,7 +65,7 @@ TEST(FreshMemoryTest, RunMemoryHandsOutDisjointAlignedRoom) {
   EXPECT_EQ(memory.allocate(64, 8), given.front().first);
   EXPECT_NE(first, given.front().first);
 
-  RunMemory room;
+  Arena room;
   Series s(&room);
   s.reserve(capacity);
   s.extend_to(100);

@@ -1,4 +1,4 @@
-#include "records/fresh_memory.h"
+#include "records/arena.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -12,7 +12,7 @@
 
 namespace smproc {
 
-RunMemory::RunMemory() {
+Arena::Arena() {
   // A large page must start on a multiple of its size.
   void* p = ::mmap(nullptr, 2 * block_size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
                    -1, 0);
@@ -25,11 +25,11 @@ RunMemory::RunMemory() {
   ::madvise(next_, block_size, MADV_HUGEPAGE);
 }
 
-RunMemory::~RunMemory() {
+Arena::~Arena() {
   if (mapping_) ::munmap(mapping_, 2 * block_size);
 }
 
-void* RunMemory::do_allocate(std::size_t bytes, std::size_t alignment) {
+void* Arena::do_allocate(std::size_t bytes, std::size_t alignment) {
   if (next_) {
     const auto at = reinterpret_cast<std::uintptr_t>(next_);
     char* const start = reinterpret_cast<char*>((at + alignment - 1) / alignment * alignment);
@@ -41,7 +41,7 @@ void* RunMemory::do_allocate(std::size_t bytes, std::size_t alignment) {
   return std::pmr::new_delete_resource()->allocate(bytes, alignment);
 }
 
-void RunMemory::do_deallocate(void* p, std::size_t bytes, std::size_t alignment) {
+void Arena::do_deallocate(void* p, std::size_t bytes, std::size_t alignment) {
   const char* const c = static_cast<const char*>(p);
   if (mapping_ && c >= end_ - block_size && c < end_) return;  // freed with the block
   std::pmr::new_delete_resource()->deallocate(p, bytes, alignment);

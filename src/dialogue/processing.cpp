@@ -1,0 +1,87 @@
+#include "dialogue/processing.h"
+
+#include <cstdio>
+
+#include "records/constants.h"
+#include "textio/text_input.h"
+#include "textio/text_output.h"
+
+namespace smproc {
+
+void ask_polarity(textio::Console& con, Answers& answers) {
+  textio::list_write(con.out, {});
+  textio::list_write(con.out, {" Change +/-? (YES=1)?? :"});
+  textio::list_read(con.in, {&answers.polarity_change});
+  if (answers.polarity_change != 1) return;
+
+  textio::list_write(con.out, {});
+  static constexpr const char* prompts[] = {
+      " Change from + to - of FILE 1 ? (YES=1)?? :",
+      " Change from + to - of FILE 2 ? (YES=1)?? :",
+      " Change from + to - of FILE 3 ? (YES=1)?? :",
+  };
+  for (int c = 0; c < 3; ++c) {
+    textio::list_write(con.out, {prompts[c]});
+    textio::list_read(con.in, {&answers.reverse[c]});
+  }
+}
+
+void echo_too_long(textio::Console& con) { textio::list_write(con.out, {" NT>2**15 !!!!!"}); }
+
+void echo_grid(textio::Console& con, const Grid& g) {
+  textio::list_write(con.out, {});
+  textio::list_write(con.out, {" IF1,NF=", g.if1, g.nf});
+  textio::list_write(con.out, {});
+  textio::list_write(con.out, {" DUR,DOM,NOM,EOM=", g.dur, g.dom, g.nom, g.eom});
+  textio::list_write(con.out, {" Highest Frequency (hz)=", g.eom / twopi});
+}
+
+void ask_bandpass(textio::Console& con, textio::Warnings& warnings, Answers& answers) {
+  textio::list_write(con.out, {});
+  textio::list_write(con.out, {" Band Pass Filter? (YES=1)?? :"});
+  textio::list_read(con.in, {&answers.bandpass});
+  if (answers.bandpass != 1) return;
+
+  Corners& c = answers.bandpass_corners;
+  textio::list_write(con.out, {});
+  textio::list_write(con.out, {"  TRAPEZOIDAL BAND PATH FILTER"});
+  textio::list_write(con.out, {"  ENTER fL1<fL2<fH1<fH2 (Hz)"});
+  textio::list_read(con.in, {&c.fl1, &c.fl2, &c.fh1, &c.fh2});
+  if (!(c.fl1 <= c.fl2 && c.fl2 <= c.fh1 && c.fh1 <= c.fh2)) {
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "band-pass corners %g %g %g %g Hz are not in increasing order "
+                  "(fL1<fL2<fH1<fH2); they are used as typed, %s",
+                  c.fl1, c.fl2, c.fh1, c.fh2,
+                  c.fl1 >= c.fh2 ? "which removes every frequency: the waveforms are zero"
+                                 : "so the filter is not the trapezoid asked for");
+    warnings.add(text);
+  }
+}
+
+void warn_of_empty_band(textio::Warnings& warnings, const Answers& a, const Grid& g) {
+  const Corners& c = a.bandpass_corners;
+  if (a.bandpass != 1) return;
+  const bool in_order = c.fl1 <= c.fl2 && c.fl2 <= c.fh1 && c.fh1 <= c.fh2;
+  if (!in_order && c.fl1 >= c.fh2) return;  // the order's warning says so already
+  if (passed_bins(c, g.nom, g.dom) > 0) return;
+  char text[320];
+  std::snprintf(text, sizeof text,
+                "the band-pass %g %g %g %g Hz passes no frequency of the record (its bins lie "
+                "%.4g Hz apart, from 0 to %.6g Hz): amp3.csv and the waveform file hold only zeros",
+                c.fl1, c.fl2, c.fh1, c.fh2, g.dom / twopi,
+                static_cast<double>(g.nom - 1) * g.dom / twopi);
+  warnings.add(text);
+}
+
+void ask_operation(textio::Console& con, Answers& answers) {
+  textio::list_write(con.out, {});
+  textio::list_write(con.out, {" Integration/Differentiation:"});
+  textio::list_write(con.out, {" NO Change         :                 (Enter=0)"});
+  textio::list_write(con.out, {" Integration       : Ex.) acc -> vel (Enter=1)"});
+  textio::list_write(con.out, {" Double Integration: Ex.) acc -> dis (Enter=2)"});
+  textio::list_write(con.out, {" Differentiation:  : Ex.) Vel -> acc (Enter=3)"});
+  textio::list_read(con.in, {&answers.operation});
+}
+
+}  // namespace smproc

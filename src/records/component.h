@@ -1,0 +1,27 @@
+// The three components of a record set, always in this order.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace smproc {
+
+enum class Component { ns = 0, ew = 1, ud = 2 };
+
+inline constexpr std::array<Component, 3> all_components = {Component::ns, Component::ew,
+                                                        Component::ud};
+
+// "NS", "EW", "UD": the component's name in the outputs and messages.
+constexpr std::string_view component_name(Component c) {
+  constexpr std::string_view names[] = {"NS", "EW", "UD"};
+  return names[static_cast<int>(c)];
+}
+constexpr std::string_view component_name(int c) { return component_name(static_cast<Component>(c)); }
+
+// "N-S", "E-W", "U-D": the direction a component's record header states.
+constexpr std::string_view header_direction(Component c) {
+  constexpr std::string_view directions[] = {"N-S", "E-W", "U-D"};
+  return directions[static_cast<int>(c)];
+}
+
+}  // namespace smproc

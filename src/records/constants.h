@@ -1,0 +1,22 @@
+// The run's fixed numbers, each in one place.
+#pragma once
+
+#include <string_view>
+
+namespace smproc {
+
+// The sampling interval of every record unless a header gives one: 0.01 s
+// held in single precision and widened, 0.009999999776482582.
+inline constexpr double legacy_interval = static_cast<double>(0.01f);
+
+// 2 pi to ten significant digits, as every conversion between hertz and
+// radians per second uses it (the transform carries its own pi).
+inline constexpr double twopi = 6.283185307;
+
+// Values a record may hold: those past it are counted, not stored.
+inline constexpr int capacity = 33000;
+
+// The record set a run reads when none is named: STEM.ns, STEM.ew, STEM.ud.
+inline constexpr std::string_view default_stem = "tky0070410231756";
+
+}  // namespace smproc
