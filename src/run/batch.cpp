@@ -34,14 +34,10 @@ class ErrorLines {
   ErrorLines(int fd, bool progress, std::size_t total)
       : fd_(fd), progress_(progress), total_(total), start_(Clock::now()) {}
 
-  // One line; control characters a stem or a header brought in are shown as
-  // `?`, so they can neither move the cursor nor split the line.
+  // One line, printable: control characters a stem or a header brought in
+  // are shown as `?`.
   void line(const std::string& text) {
-    std::string shown = text;
-    for (char& ch : shown) {
-      const auto byte = static_cast<unsigned char>(ch);
-      if (byte < 0x20 || byte == 0x7f) ch = '?';
-    }
+    const std::string shown = printable(text);
     std::lock_guard<std::mutex> lock(mutex_);
     std::string out = progress_ ? "\r\033[K" + shown : shown;
     out += '\n';

@@ -176,9 +176,9 @@ int run_single(RunSetup setup, int err_fd) {
 int run_event(const CommandPlan& plan, const std::atomic<int>& stop, int out_fd, int err_fd) {
   const StationSearch& search = plan.search;
   bool all_ok = search.problems.empty() && search.incomplete.empty();
-  for (const std::string& p : search.problems) write_all(err_fd, "smproc: " + p + "\n");
+  for (const std::string& p : search.problems) write_all(err_fd, "smproc: " + printable(p) + "\n");
   for (const IncompleteStation& s : search.incomplete)
-    write_all(err_fd, "smproc: " + s.name + ": not processed: " + missing_components(s) + "\n");
+    write_all(err_fd, "smproc: " + printable(s.name + ": not processed: " + missing_components(s)) + "\n");
 
   BatchSetup setup = plan.stations;
   setup.err_fd = err_fd;

@@ -56,26 +56,6 @@ std::string text_cell(const std::string& s) {
   return csv_field("'" + s);
 }
 
-// A cell as the table shows it: control characters (C0, DEL, and C1 as
-// UTF-8) become "?", so header text or a stem cannot steer the terminal.
-std::string printable(const std::string& s) {
-  std::string t;
-  t.reserve(s.size());
-  for (std::size_t k = 0; k < s.size(); ++k) {
-    const auto ch = static_cast<unsigned char>(s[k]);
-    if (ch < 0x20 || ch == 0x7f) {
-      t += '?';
-    } else if (ch == 0xc2 && k + 1 < s.size() && static_cast<unsigned char>(s[k + 1]) >= 0x80 &&
-               static_cast<unsigned char>(s[k + 1]) <= 0x9f) {
-      t += '?';
-      ++k;
-    } else {
-      t += s[k];
-    }
-  }
-  return t;
-}
-
 // The row's value of each layout column, formatted; empty for a station
 // not run, for a column its result lacks, and where it holds no value.
 std::vector<std::string> cells_of(const StationRow& r, const StationResult& layout) {
@@ -97,6 +77,24 @@ std::string joined(const std::vector<std::string>& parts, const std::string& sep
 }
 
 }  // namespace
+
+std::string printable(const std::string& s) {
+  std::string t;
+  t.reserve(s.size());
+  for (std::size_t k = 0; k < s.size(); ++k) {
+    const auto ch = static_cast<unsigned char>(s[k]);
+    if (ch < 0x20 || ch == 0x7f) {
+      t += '?';
+    } else if (ch == 0xc2 && k + 1 < s.size() && static_cast<unsigned char>(s[k + 1]) >= 0x80 &&
+               static_cast<unsigned char>(s[k + 1]) <= 0x9f) {
+      t += '?';
+      ++k;
+    } else {
+      t += s[k];
+    }
+  }
+  return t;
+}
 
 std::string failure_status(const std::string& report) {
   return without_program_name(report.substr(0, report.find('\n')));

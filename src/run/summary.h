@@ -20,6 +20,11 @@ struct StationRow {
   std::vector<std::string> warnings;
 };
 
+// Text as a terminal shows it: control characters (C0, DEL, and C1 as
+// UTF-8) become "?", so header text or a stem can neither steer the
+// terminal nor split a line.
+std::string printable(const std::string& s);
+
 // The status of a failed run: its report's first line, without the program's name.
 std::string failure_status(const std::string& report);
 

@@ -190,6 +190,15 @@ TEST(EventAttacks, ControlCharactersOfAStemAreShownAsQuestionMarksOnStandardErro
   EXPECT_NE(o.err.find("smproc: A?[2J?B: warning: "), std::string::npos) << o.err;
   EXPECT_EQ(o.err.find('\x1b'), std::string::npos);
   EXPECT_EQ(o.err.find('\r'), std::string::npos);
+
+  // A stem with only one of its records is reported before any station runs.
+  dir.write("event/C\x1b]0;title\aD.ns", station_record(600, 9, 0));
+  const Outcome incomplete = run_smproc(dir.path(), "", {"--skip", "0", "-o", "out", "event"});
+  EXPECT_NE(incomplete.err.find("smproc: C?]0;title?D: not processed: missing EW and UD"),
+            std::string::npos)
+      << incomplete.err;
+  EXPECT_EQ(incomplete.err.find('\x1b'), std::string::npos);
+  EXPECT_EQ(incomplete.err.find('\a'), std::string::npos);
 }
 
 // ---------------------------------------------------------------------------
