@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +19,7 @@
 #include <thread>
 
 #include "support/event_records.h"
+#include "support/process_watch.h"
 #include "support/run_binary.h"
 
 namespace smproc::testing {
@@ -457,32 +457,6 @@ bool eventually(Condition condition) {
   return true;
 }
 
-// Waits until no signal sent to the process waits to be taken: its watcher
-// has read it.
-void wait_until_taken(pid_t pid) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (std::chrono::steady_clock::now() < until) {
-    const std::string status = read_file("/proc/" + std::to_string(pid) + "/status");
-    const auto at = status.find("ShdPnd:");
-    if (at == std::string::npos ||
-        status.substr(at + 7, status.find('\n', at) - at - 7).find_first_not_of("\t 0") ==
-            std::string::npos)
-      break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  // The watcher acts on the signal just after it reads it.
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-}
-
-// True when a thread of the process waits in a write to its standard error.
-bool writing_to_stderr(pid_t pid) {
-  std::error_code ec;
-  for (const auto& task : fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec)) {
-    if (read_file(task.path() / "syscall").rfind(std::to_string(SYS_write) + " 0x2 ", 0) == 0)
-      return true;
-  }
-  return false;
-}
 
 TEST(EventInterrupt, RunningStationFinishesOthersAreNotRun) {
   struct Case {
