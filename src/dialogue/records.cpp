@@ -4,6 +4,7 @@
 
 #include "records/component.h"
 #include "records/record_header.h"
+#include "records/record_name.h"
 #include "textio/text_output.h"
 
 namespace smproc {
@@ -14,6 +15,56 @@ std::string number(double v) {
   char text[32];
   std::snprintf(text, sizeof text, "%g", v);
   return text;
+}
+
+// The file name without its folder part.
+std::string_view file_part(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string_view(path)
+                                    : std::string_view(path).substr(slash + 1);
+}
+
+// The sensor a set is read as: the one its files' endings name (the first
+// that names one), else the one its headers' codes name (the first).
+Sensor set_sensor(const PerComponent<std::string>& files,
+                  const PerComponent<StatedDirection>& stated) {
+  for (int c = 0; c < 3; ++c) {
+    const std::optional<RecordName> r = parse_record_name(file_part(files[c]));
+    if (r && r->sensor != Sensor::none) return r->sensor;
+  }
+  for (int c = 0; c < 3; ++c)
+    if (stated[c].sensor != Sensor::none) return stated[c].sensor;
+  return Sensor::none;
+}
+
+// Warns of a header whose direction names another component than the file
+// is read as, or (a KiK-net code) another sensor than its set's.
+void warn_of_directions(textio::Warnings& warnings, const PerComponent<std::string>& files,
+                        const PerComponent<const RecordRead*>& records) {
+  PerComponent<StatedDirection> stated;
+  PerComponent<std::string> texts;
+  for (int c = 0; c < 3; ++c) {
+    texts[c] = header_facts(records[c]->header).direction;
+    stated[c] = stated_direction(texts[c]);
+  }
+  const Sensor sensor = set_sensor(files, stated);
+  for (int c = 0; c < 3; ++c) {
+    const StatedDirection& d = stated[c];
+    if (d.component < 0) continue;
+    const std::string read_as(component_name(c));
+    if (d.sensor == Sensor::none) {
+      if (d.component != c)
+        warnings.add(files[c] + ": the header states the direction " + texts[c] +
+                     ", but the file is read as the " + read_as + " component (" +
+                     std::string(expected_direction(c)) + ")");
+    } else if (d.component != c || d.sensor != sensor) {
+      warnings.add(files[c] + ": the header states the direction " + texts[c] + " (" +
+                   std::string(sensor_name(d.sensor)) + " " +
+                   std::string(component_name(d.component)) + "), but the file is read as the " +
+                   std::string(sensor_name(sensor)) + " " + read_as + " component (" +
+                   std::to_string(direction_code(c, sensor)) + ")");
+    }
+  }
 }
 
 }  // namespace
@@ -58,12 +109,8 @@ void warn_of_headers(textio::Warnings& warnings, const PerComponent<std::string>
                    "are " + number(1.0 / ratio) + " times and their times " + number(ratio) +
                    " times the true ones");
     }
-    if (direction_disagrees(facts.direction, c)) {
-      warnings.add(files[c] + ": the header states the direction " + facts.direction +
-                   ", but the file is read as the " + std::string(component_name(c)) + " component (" +
-                   std::string(expected_direction(c)) + ")");
-    }
   }
+  warn_of_directions(warnings, files, records);
   const int ns = records[0]->nt, ew = records[1]->nt, ud = records[2]->nt;
   if (ns != ud || ew != ud) {
     warnings.add("the records hold different sample counts (NS " + std::to_string(ns) + ", EW " +

@@ -90,11 +90,21 @@ std::string_view expected_direction(int component) {
   return header_direction(static_cast<Component>(component));
 }
 
-bool direction_disagrees(std::string_view stated, int component) {
+StatedDirection stated_direction(std::string_view stated) {
+  const std::string_view t = trimmed(stated);
+  if (t.size() == 1 && t[0] >= '1' && t[0] <= '6') {
+    const int code = t[0] - '1';
+    return {code % 3, code < 3 ? Sensor::borehole : Sensor::surface};
+  }
   const std::string s = letters(stated);
   for (int c = 0; c < 3; ++c)
-    if (s == letters(expected_direction(c))) return c != component;
-  return false;
+    if (s == letters(expected_direction(c))) return {c, Sensor::none};
+  return {};
+}
+
+int direction_code(int component, Sensor sensor) {
+  if (sensor == Sensor::none) return 0;
+  return component + 1 + (sensor == Sensor::surface ? 3 : 0);
 }
 
 }  // namespace smproc

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "records/component.h"
+
 namespace smproc {
 
 struct HeaderFacts {
@@ -26,8 +28,16 @@ HeaderFacts header_facts(const std::vector<std::string>& header);
 // The direction a component's record should state: "N-S", "E-W" or "U-D".
 std::string_view expected_direction(int component);
 
-// True when the stated direction names a component other than this one;
-// false when it matches or is not one of the three known forms.
-bool direction_disagrees(std::string_view stated, int component);
+// What a header's "Dir." states: K-NET's N-S, E-W, U-D (in any case, with
+// or without blanks and dash) name a component; KiK-net's codes name a
+// component of a sensor: 1, 2, 3 borehole NS, EW, UD; 4, 5, 6 surface.
+struct StatedDirection {
+  int component = -1;            // 0 NS, 1 EW, 2 UD; -1: not one of the known forms
+  Sensor sensor = Sensor::none;  // none for K-NET's forms
+};
+StatedDirection stated_direction(std::string_view stated);
+
+// KiK-net's code for a sensor's component, 1 to 6; 0 for Sensor::none.
+int direction_code(int component, Sensor sensor);
 
 }  // namespace smproc

@@ -89,7 +89,9 @@ std::string read_dialogue_names(const std::vector<std::string>& names, RecordNam
   if (names.size() == 1) {
     std::error_code ec;
     if (std::filesystem::is_directory(names[0], ec)) return names[0] + " is a folder" + without;
-    records = dialogue_records(drop_component_ending(names[0]));
+    const SetChoice set = choose_set(names[0]);
+    if (!set.ambiguity.empty()) return set.ambiguity;
+    records = dialogue_records(set.stem, set.sensor);
   } else if (names.size() == 3) {
     records = {names[0], names[1], names[2], false};
   } else if (!names.empty()) {

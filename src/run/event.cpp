@@ -112,9 +112,13 @@ CommandPlan plan_command(const CommandLine& cl) {
   // One stem or file without -o: the dialogue's own record files.
   if (!cl.out_dir && cl.stations.empty()) return plan;
   std::error_code ec;
+  // A stem with both KiK-net sensors' records is two stations, each into a
+  // folder of its own.
   if (!cl.out_dir && cl.stations.size() == 1 && !fs::is_directory(cl.stations[0], ec)) {
-    plan.single.records = dialogue_records(drop_component_ending(cl.stations[0]));
-    return plan;
+    if (const SetChoice set = choose_set(cl.stations[0]); set.ambiguity.empty()) {
+      plan.single.records = dialogue_records(set.stem, set.sensor);
+      return plan;
+    }
   }
 
   plan.search = find_stations(cl.stations.empty() ? std::vector<std::string>{std::string(default_stem)}

@@ -210,11 +210,12 @@ TEST(EventUsage, NothingToRunTouchesNoFile) {
       {{"--answers", "missing.answers", "event"},
        "smproc: cannot read the answers from missing.answers: No such file or directory\n"},
       {{"--skip", "0", "empty"},
-       "smproc: empty: no station in this folder (no .ns, .ew, .ud or .NS, .EW, .UD record "
-       "files; sub folders are not searched)\n"},
+       "smproc: empty: no station in this folder (no record files ending .ns, .ew, .ud, .ns1, "
+       ".ew1, .ud1, .ns2, .ew2 or .ud2, in lower or upper case; sub folders are not "
+       "searched)\n"},
       {{"--skip", "0", "-o", "out", "nowhere"},
-       "smproc: nowhere: no station: neither a folder nor a stem with .ns, .ew, .ud (or .NS, "
-       ".EW, .UD) record files\n"},
+       "smproc: nowhere: no station: neither a folder nor a stem with record files (.ns, .ew, "
+       ".ud, .ns1, .ew1, .ud1, .ns2, .ew2 or .ud2, in lower or upper case)\n"},
       {{"--waveform", "console.txt", "-o", "out", "event"},
        "smproc: the waveform file cannot be named console.txt: each station's console text "
        "goes there\n"},
