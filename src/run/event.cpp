@@ -112,10 +112,10 @@ CommandPlan plan_command(const CommandLine& cl) {
   // One stem or file without -o: the dialogue's own record files.
   if (!cl.out_dir && cl.stations.empty()) return plan;
   std::error_code ec;
-  // A stem with both KiK-net sensors' records is two stations, each into a
-  // folder of its own.
+  // A stem with the records of several sets (both KiK-net sensors, say) is
+  // a station for each, each into a folder of its own.
   if (!cl.out_dir && cl.stations.size() == 1 && !fs::is_directory(cl.stations[0], ec)) {
-    if (const SetChoice set = choose_set(cl.stations[0]); set.ambiguity.empty()) {
+    if (const SetChoice set = choose_set(cl.stations[0]); set.sets <= 1) {
       plan.single.records = dialogue_records(set.stem, set.sensor);
       return plan;
     }

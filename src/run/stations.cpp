@@ -203,9 +203,11 @@ RecordNames dialogue_records(const std::string& stem, Sensor sensor) {
 }
 
 SetChoice choose_set(const std::string& name) {
-  if (const std::optional<RecordName> r = path_record_name(name)) return {r->stem, r->sensor, {}};
-  if (has_set(name, Sensor::none)) return {name, Sensor::none, {}};
-  const bool borehole = has_set(name, Sensor::borehole), surface = has_set(name, Sensor::surface);
+  if (const std::optional<RecordName> r = path_record_name(name)) return {r->stem, r->sensor, {}, 1};
+  const bool knet = has_set(name, Sensor::none), borehole = has_set(name, Sensor::borehole),
+             surface = has_set(name, Sensor::surface);
+  const int sets = int{knet} + int{borehole} + int{surface};
+  if (knet) return {name, Sensor::none, {}, sets};
   if (borehole && surface) {
     // Named as the files are: NIED's are upper case.
     const bool lower = component_file(name, 0, Sensor::surface)
@@ -214,9 +216,10 @@ SetChoice choose_set(const std::string& name) {
     return {name, Sensor::none,
             name + " has the records of two sensors: name one of their files, " + name +
                 record_ending(0, Sensor::borehole, lower) + " (borehole) or " + name +
-                record_ending(0, Sensor::surface, lower) + " (surface)"};
+                record_ending(0, Sensor::surface, lower) + " (surface)",
+            sets};
   }
-  return {name, borehole ? Sensor::borehole : surface ? Sensor::surface : Sensor::none, {}};
+  return {name, borehole ? Sensor::borehole : surface ? Sensor::surface : Sensor::none, {}, sets};
 }
 
 StationSearch find_stations(const std::vector<std::string>& args) {

@@ -61,6 +61,7 @@ struct SetChoice {
   std::string stem;
   Sensor sensor = Sensor::none;
   std::string ambiguity;
+  int sets = 1;  // the sets a bare stem has files of (0 to 3); 1 for a file
 };
 SetChoice choose_set(const std::string& name);
 

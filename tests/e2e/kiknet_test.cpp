@@ -91,6 +91,25 @@ TEST(KikNet, AFolderWithBothSensorsIsTwoStationsLikeTheirKnetCopies) {
   EXPECT_NE(tree.at("K_borehole/vel.csv"), tree.at("K_surface/vel.csv"));
 }
 
+TEST(KikNet, OneStemWithBothSetsWithoutAFolderIsTwoStationsHere) {
+  TempDir dir;
+  const char* const ends[] = {".NS", ".EW", ".UD"};
+  write_sensors([&](bool surface, int c, const std::string& text) {
+    write_to(dir.path() / "event" / file_name("K", ends[c], surface ? "2" : "1"), text);
+  });
+  dir.write("velocity.answers", velocity);
+  const Outcome o = run_smproc(dir.path(), "", {"--answers", "velocity.answers", "event/K"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(lines_of(o.out).size(), 3u) << o.out;  // the table: a header and two stations
+  for (const char* file : {"K_borehole/vel.csv", "K_surface/vel.csv", "summary.csv"})
+    EXPECT_TRUE(dir.exists(file)) << file;
+  EXPECT_FALSE(dir.exists("vel.csv"));
+  // One file of the stem is its one set, run as the dialogue runs it.
+  const Outcome one = run_smproc(dir.path(), "", {"--answers", "velocity.answers", "event/K.NS1"});
+  EXPECT_EQ(one.status, 0) << one.err;
+  EXPECT_EQ(dir.read("vel.csv"), dir.read("K_borehole/vel.csv"));
+}
+
 TEST(KikNet, TheDialogueTakesOneSetAndRefusesToGuess) {
   TempDir both, one, knet;
   const char* const ends[] = {".NS", ".EW", ".UD"};

@@ -241,26 +241,30 @@ TEST(ComponentEnding, ABareStemChoosesOneSetForTheDialogue) {
     std::string stem;
     Sensor sensor;
     std::string ambiguity;
+    int sets;
   };
   const Case cases[] = {
       {both, both, Sensor::none,
        both + " has the records of two sensors: name one of their files, " + both +
-           ".NS1 (borehole) or " + both + ".NS2 (surface)"},
+           ".NS1 (borehole) or " + both + ".NS2 (surface)",
+       2},
       {lower, lower, Sensor::none,
        lower + " has the records of two sensors: name one of their files, " + lower +
-           ".ns1 (borehole) or " + lower + ".ns2 (surface)"},
-      {both + ".EW2", both, Sensor::surface, ""},
-      {both + ".ud1", both, Sensor::borehole, ""},  // a file's set, whether or not it exists
-      {(d / "surface").string(), (d / "surface").string(), Sensor::surface, ""},
-      {(d / "borehole").string(), (d / "borehole").string(), Sensor::borehole, ""},
-      {(d / "knet").string(), (d / "knet").string(), Sensor::none, ""},  // as before
-      {(d / "none").string(), (d / "none").string(), Sensor::none, ""},
+           ".ns1 (borehole) or " + lower + ".ns2 (surface)",
+       2},
+      {both + ".EW2", both, Sensor::surface, "", 1},
+      {both + ".ud1", both, Sensor::borehole, "", 1},  // a file's set, whether or not it exists
+      {(d / "surface").string(), (d / "surface").string(), Sensor::surface, "", 1},
+      {(d / "borehole").string(), (d / "borehole").string(), Sensor::borehole, "", 1},
+      {(d / "knet").string(), (d / "knet").string(), Sensor::none, "", 3},  // as before
+      {(d / "none").string(), (d / "none").string(), Sensor::none, "", 0},
   };
   for (const Case& c : cases) {
     const SetChoice set = choose_set(c.name);
     EXPECT_EQ(set.stem, c.stem) << c.name;
     EXPECT_EQ(set.sensor, c.sensor) << c.name;
     EXPECT_EQ(set.ambiguity, c.ambiguity) << c.name;
+    EXPECT_EQ(set.sets, c.sets) << c.name;
   }
   const RecordNames r = dialogue_records((d / "borehole").string(), Sensor::borehole);
   EXPECT_EQ(r.ns, (d / "borehole.ns1").string());  // neither: the lower-case name is reported
