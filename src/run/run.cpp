@@ -285,6 +285,10 @@ RunSummary summarize(const State& s) {
     const int n = s.components[c].record.nt;
     if (n > 0 || s.waveform_written) data.samples[c] = n;
   }
+  data.processing.rate_hz = s.rate_hz;
+  data.processing.answered = s.processing_answered;
+  if (s.answers.bandpass == 1) data.processing.bandpass = s.answers.bandpass_corners;
+  data.processing.operation = operation_of(s.answers.operation);
   if (s.waveform_written) {
     WaveformSeries w;
     for (int c = 0; c < 3; ++c) w.x[c] = s.written()[c]->values();
