@@ -533,8 +533,8 @@ TEST(EventInterrupt, RunningStationFinishesOthersAreNotRun) {
     ASSERT_EQ(rows.size(), 6u);
     for (int k = 1; k <= 3; ++k)
       EXPECT_EQ(rows[static_cast<std::size_t>(k)].rfind("A0" + std::to_string(k) + ",ok,", 0), 0u);
-    EXPECT_EQ(rows[4], "A04,not run,,,,,,,,,,,,,,");
-    EXPECT_EQ(rows[5], "A05,not run,,,,,,,,,,,,,,");
+    EXPECT_EQ(rows[4], "A04,not run,,,,,,,,,,,,,,,,,,,,");
+    EXPECT_EQ(rows[5], "A05,not run,,,,,,,,,,,,,,,,,,,,");
     EXPECT_FALSE(fs::exists(dir.path() / "out" / "A04"));
     // The stations that ran wrote their files whole: as a run alone writes them.
     for (const char* s : {"A01", "A03"}) {
