@@ -154,8 +154,9 @@ textio::Console open_console(const RunSetup& setup) {
 namespace {
 
 // Reads one record into the component: the header, the scale line shown,
-// the samples, the count shown with the interval (taken from the header when
-// asked), the calibration. The file closes before the count is shown.
+// the samples, the count shown with the interval (which the NS record's
+// header or --rate sets), the calibration. The file closes before the count
+// is shown.
 void read_component(State& s, textio::Console& con, textio::Warnings& warnings, int c,
                     const std::string& name, bool create_missing, const RunOptions& options) {
   ComponentState& comp = s.components[c];

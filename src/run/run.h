@@ -99,7 +99,7 @@ using RunSummary = StationResult;
 enum class RunFailure {
   none,           // the run ended normally
   read_or_write,  // a text read or write failed: the text layer's report
-  refused,        // the run would give no good result (too long, no rate, not finite)
+  refused,        // the run would give no good result (too long, rates that disagree, not finite)
   out_of_memory,
   internal,       // anything else the run threw
 };
