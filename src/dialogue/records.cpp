@@ -99,15 +99,19 @@ void warn_of_record(textio::Warnings& warnings, const std::string& name,
 }
 
 void warn_of_headers(textio::Warnings& warnings, const PerComponent<std::string>& files,
-                     const PerComponent<const RecordRead*>& records, bool rate_from_header) {
+                     const PerComponent<const RecordRead*>& records, bool rate_fallback) {
   for (int c = 0; c < 3; ++c) {
     const HeaderFacts facts = header_facts(records[c]->header);
-    if (!rate_from_header && facts.sampling_hz && *facts.sampling_hz != 100.0) {
+    // A header without the line is processed at 100 Hz, as it always was.
+    if (rate_fallback && facts.sampling_hz) {
       const double ratio = *facts.sampling_hz / 100.0;
       warnings.add(files[c] + ": the header states a sampling frequency of " + facts.sampling +
                    "; the record is processed at 100 Hz (0.01 s), so the outputs' frequencies "
                    "are " + number(1.0 / ratio) + " times and their times " + number(ratio) +
                    " times the true ones");
+    } else if (rate_fallback && !facts.sampling.empty()) {
+      warnings.add(files[c] + ": the header's sampling frequency \"" + facts.sampling +
+                   "\" is not a number of hertz; the record is processed at 100 Hz (0.01 s)");
     }
   }
   warn_of_directions(warnings, files, records);

@@ -24,10 +24,11 @@ void echo_count(textio::Console& con, int nt, double dt);
 void warn_of_record(textio::Warnings& warnings, const std::string& name,
                     const SampleCount& count);
 
-// Warns of headers that state another sampling rate (unless the rate is
-// taken from them) or another direction than the run assumes, and of
-// records of different lengths.
+// Warns of headers that state a sampling rate the run cannot use when it
+// falls back to 100 Hz for it (`rate_fallback`; a header without the line
+// is no cause for a warning), of headers that state another
+// direction than the run assumes, and of records of different lengths.
 void warn_of_headers(textio::Warnings& warnings, const PerComponent<std::string>& files,
-                     const PerComponent<const RecordRead*>& records, bool rate_from_header);
+                     const PerComponent<const RecordRead*>& records, bool rate_fallback);
 
 }  // namespace smproc

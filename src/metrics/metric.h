@@ -7,6 +7,8 @@
 #include "metrics/column.h"
 #include "records/record_header.h"
 #include "records/series.h"
+#include "spectral/bandpass.h"
+#include "spectral/integrate.h"
 
 namespace smproc {
 
@@ -21,11 +23,20 @@ struct WaveformSeries {
   double dt = 0.0;  // sampling interval, s
 };
 
+// How a station's records were processed, as far as the run got.
+struct Processing {
+  std::optional<double> rate_hz;    // the sampling frequency the interval is 1/f of, Hz
+  bool answered = false;            // the band-pass and operation questions were answered
+  std::optional<Corners> bandpass;  // the corners, Hz, when a band-pass was chosen
+  Operation operation = Operation::none;
+};
+
 // What a station's run found, as far as it got.
 struct StationData {
   HeaderFacts header;                        // as the NS record's header states them
   PerComponent<std::optional<int>> samples;  // each record's count; none: not counted
   std::optional<WaveformSeries> waveform;    // none: no waveform file was written
+  Processing processing;
 };
 
 // A metric appends its columns to a station's result: always the same

@@ -1,6 +1,7 @@
 #include "metrics/registry.h"
 
 #include "metrics/peaks.h"
+#include "metrics/provenance.h"
 #include "metrics/record_facts.h"
 
 namespace smproc {
@@ -11,6 +12,7 @@ namespace {
 constexpr Metric registered[] = {
     record_facts,
     peaks,
+    provenance,  // last: how the outputs were made
 };
 
 }  // namespace

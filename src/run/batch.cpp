@@ -130,10 +130,17 @@ StationRow run_station(const Station& station, const BatchSetup& setup, ErrorLin
   row.summary = outcome.summary;
   row.warnings = outcome.warnings;
 
-  // The console text as the dialogue would have shown it, then the report.
+  // The answer text the run read, which --answers runs the station with
+  // again; then the console text as the dialogue would have shown it, and
+  // the report.
+  std::string written;
+  if (setup.answers)
+    written = textio::write_whole_file(folder.path() + "/answers.txt", *setup.answers,
+                                       (fs::path(folder.target()) / "answers.txt").string());
   console += outcome.report;
-  std::string written = textio::write_whole_file(folder.path() + "/console.txt", console,
-                                                 (fs::path(folder.target()) / "console.txt").string());
+  if (written.empty())
+    written = textio::write_whole_file(folder.path() + "/console.txt", console,
+                                       (fs::path(folder.target()) / "console.txt").string());
   if (written.empty()) written = folder.commit();
   if (outcome.status != 0) {
     row.status = failure_status(outcome.report);

@@ -2,8 +2,10 @@
 
 #include <CLI/CLI.hpp>
 #include <cctype>
+#include <charconv>
 #include <filesystem>
 
+#include "records/constants.h"
 #include "run/stations.h"
 
 namespace smproc {
@@ -25,16 +27,29 @@ std::optional<int> parse_count(const std::string& text, int most) {
 struct Typed {
   std::string answers, flip, bandpass, integrate, window, skip, waveform, out_dir, jobs;
   bool differentiate = false;
+  std::string rate;
+  bool rate_from_header = false;
   std::vector<std::string> names;
 };
+
+// A sampling frequency typed as a decimal number of hertz, positive and
+// finite, whose interval single precision holds.
+std::optional<double> parse_rate(const std::string& text) {
+  double hz = 0.0;
+  const char* end = text.data() + text.size();
+  const auto [at, ec] = std::from_chars(text.data(), end, hz, std::chars_format::general);
+  if (ec != std::errc() || at != end || !interval_of_rate(hz)) return std::nullopt;
+  return hz;
+}
 
 // Options that change how every record is processed, rather than answering
 // the dialogue, are declared here and set fields of `defaults`; each run of
 // the command, dialogue or not, starts from that setup.
-void add_processing_options(CLI::App& app, RunSetup& defaults) {
-  app.add_flag("--rate-from-header", defaults.rate_from_header,
-               "take the sampling interval from the records' headers (Sampling Freq(Hz)), "
-               "which must agree, instead of 0.01 s");
+void add_processing_options(CLI::App& app, Typed& t, RunSetup& defaults) {
+  app.add_option("--rate", t.rate);
+  // The rate from the headers is the default; the flag stays for the
+  // commands that give it.
+  app.add_flag("--rate-from-header", t.rate_from_header);
   app.add_flag("--full-precision", defaults.full_precision,
                "write every number of amp3.csv and the waveform file as the shortest text that "
                "reads back to the same double");
@@ -142,15 +157,22 @@ std::string usage() {
          "With several stations or -o, each station's files and its console.txt go to\n"
          "DIR/STEM/ (DIR: -o, or this folder), and DIR/summary.csv lists every station.\n"
          "\n"
-         "Opt-in, in every form:\n"
-         "  --rate-from-header      the sampling interval from the records' headers\n"
-         "                          (Sampling Freq(Hz)), which must agree; not 0.01 s\n"
+         "The sampling interval is 1/f of the rate the three headers state (Sampling\n"
+         "Freq(Hz)); headers that disagree fail the station, and without a rate in any\n"
+         "header it is 0.01 s. In every form:\n"
+         "  --rate HZ               the records' sampling frequency, whatever the headers\n"
+         "                          state (for records whose headers are wrong)\n"
+         "  --rate-from-header      the rate from the headers: the default\n"
          "  --full-precision        write every number of the files as the shortest text\n"
          "                          that reads back to the same value\n"
          "\n"
          "example:\n"
          "  smproc data/tky0070410231756 < velocity.answers\n"
          "  smproc --bandpass 0.1,0.2,20,25 --integrate once --waveform vel.csv -o out event/\n";
+}
+
+std::string usage_error_text(const std::string& error) {
+  return "smproc: " + error + "\nTry 'smproc --help' for more information.\n";
 }
 
 CommandLine parse_command_line(const std::vector<std::string>& args) {
@@ -171,7 +193,7 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
   app.add_option("--waveform", t.waveform);
   app.add_option("-o,--out-dir", t.out_dir);
   app.add_option("-j,--jobs", t.jobs);
-  add_processing_options(app, cl.defaults);
+  add_processing_options(app, t, cl.defaults);
   app.add_option("names", t.names);
 
   // CLI11 takes the arguments last to first.
@@ -192,6 +214,19 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
   for (const std::string& extra : app.remaining()) {
     if (extra != "--") {
       usage_error(cl, "unknown option " + extra);
+      return cl;
+    }
+  }
+
+  if (app.count("--rate")) {
+    if (t.rate_from_header) {
+      usage_error(cl, "--rate and --rate-from-header contradict each other");
+      return cl;
+    }
+    cl.defaults.rate_hz = parse_rate(t.rate);
+    if (!cl.defaults.rate_hz) {
+      usage_error(cl, "--rate takes the records' sampling frequency in Hz, a positive number, "
+                      "as in --rate 200");
       return cl;
     }
   }

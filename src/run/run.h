@@ -68,9 +68,10 @@ struct RunSetup {
   // Where the temporary names of output files are registered, so that a
   // signal can remove them; none: not registered.
   textio::TempFiles* temporaries = nullptr;
-  // The sampling interval comes from the records' headers ("Sampling
-  // Freq(Hz)"), which must all state the same frequency, instead of 0.01 s.
-  bool rate_from_header = false;
+  // The records' sampling frequency, Hz, whatever their headers state
+  // (--rate); none: the frequency the three headers state ("Sampling
+  // Freq(Hz)"), which must agree, or 100 Hz when none states one.
+  std::optional<double> rate_hz;
   // The output files write every number as the shortest text that reads back
   // to the same double, instead of in the fixed-width fields.
   bool full_precision = false;
@@ -85,7 +86,7 @@ struct RunSetup {
 // The opt-in features as the steps take them; all off, a run is the dialogue
 // as it always was.
 struct RunOptions {
-  bool rate_from_header = false;
+  std::optional<double> rate_hz;  // --rate, Hz; none: the headers' rate
   bool full_precision = false;
 };
 
@@ -98,7 +99,7 @@ using RunSummary = StationResult;
 enum class RunFailure {
   none,           // the run ended normally
   read_or_write,  // a text read or write failed: the text layer's report
-  refused,        // the run would give no good result (too long, no rate, not finite)
+  refused,        // the run would give no good result (too long, rates that disagree, not finite)
   out_of_memory,
   internal,       // anything else the run threw
 };

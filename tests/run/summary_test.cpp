@@ -18,7 +18,14 @@ namespace {
 const char* const header =
     "stem,status,station_code,station_latitude,station_longitude,sampling_frequency,"
     "samples_ns,samples_ew,samples_ud,peak_ns,peak_time_ns,peak_ew,peak_time_ew,"
-    "peak_ud,peak_time_ud,warnings\n";
+    "peak_ud,peak_time_ud,rate_hz,bandpass_hz,operation,output_quantity,output_unit,"
+    "smproc_version,warnings\n";
+
+// The columns of the record facts and the peaks alone, before the warnings.
+const char* const facts_and_peaks =
+    "stem,status,station_code,station_latitude,station_longitude,sampling_frequency,"
+    "samples_ns,samples_ew,samples_ud,peak_ns,peak_time_ns,peak_ew,peak_time_ew,"
+    "peak_ud,peak_time_ud";
 
 const double dt = static_cast<double>(0.01f);
 
@@ -75,13 +82,13 @@ TEST(SummaryCsv, RowsOfEveryKind) {
   EXPECT_EQ(summary_csv({ok, warned, failed, not_run}),
             std::string(header) +
                 "TKY0070410231756,ok,TKY007,36.4372,139.0525,100Hz,6000,6000,5992,"
-                "26.3097,16.320,0.0000,0.000,1234.5000,59.990,\n"
+                "26.30966,16.320,4e-05,0.000,1234.5,59.990,,,,,," SMPROC_VERSION ",\n"
                 "W,ok,TKY007,36.4372,139.0525,100Hz,6000,6000,5992,"
-                "26.3097,16.320,0.0000,0.000,1234.5000,59.990,"
+                "26.30966,16.320,4e-05,0.000,1234.5,59.990,,,,,," SMPROC_VERSION ","
                 "\"w.ud: the header states a sampling frequency of 50Hz | a \"\"quoted\"\" "
                 "word\"\n"
-                "F,read start: end of file,F01,,,,800,800,,,,,,,,\n"
-                "N,not run,,,,,,,,,,,,,,\n");
+                "F,read start: end of file,F01,,,,800,800,,,,,,,,,,,,," SMPROC_VERSION ",\n"
+                "N,not run,,,,,,,,,,,,,,,,,,,,\n");
 }
 
 TEST(SummaryCsv, FieldsWithCommasAreQuoted) {
@@ -93,7 +100,7 @@ TEST(SummaryCsv, FieldsWithCommasAreQuoted) {
   EXPECT_EQ(summary_csv({r}),
             std::string(header) +
                 "\"a,b\",\"amp3.csv not written: S.ns has the scale factor 1/0, which gives "
-                "values\",,,,,,,,,,,,,,\n");
+                "values\",,,,,,,,,,,,,,,,,,,,\n");
 }
 
 TEST(SummaryCsv, NoRowsIsTheHeaderAlone) { EXPECT_EQ(summary_csv({}), header); }
@@ -113,7 +120,7 @@ TEST(SummaryCsv, TextThatASpreadsheetWouldEvaluateIsQuotedAsText) {
   EXPECT_EQ(summary_csv({r}),
             std::string(header) +
                 "'+cmd,'-1+2,\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\",-33.4500,'@SUM(A1),"
-                "'\t100Hz,,,,,,,,,,\"'\rw\"\n");
+                "'\t100Hz,,,,,,,,,,,,,,," SMPROC_VERSION ",\"'\rw\"\n");
 }
 
 TEST(FailureReport, OnOneLineWithoutTheProgramName) {
@@ -189,7 +196,7 @@ TEST(SummaryCsv, PeaksOfAnyMagnitudeWrittenWhole) {
   r.summary = measure(d);
   EXPECT_EQ(summary_csv({r}), std::string(header) +
                                   "S,ok,,,,,4,4,4,4.2e+258,0.010,1e+15,0.020,"
-                                  "999999999999999.8750,0.030,\n");
+                                  "999999999999999.9,0.030,,,,,," SMPROC_VERSION ",\n");
 }
 
 // A metric defined here, after the registered ones: its columns reach both
@@ -210,10 +217,10 @@ TEST(SummaryColumns, AMetricAddedGivesItsColumnsInBothViews) {
   not_run.name = "N";
   not_run.status = "not run";
   const std::string csv = summary_csv({ok, not_run}, metrics);
-  EXPECT_EQ(csv, std::string(header).substr(0, std::string(header).size() - 10) +
+  EXPECT_EQ(csv, std::string(facts_and_peaks) +
                      ",offset_cm,offset_note,warnings\n"
                      "TKY0070410231756,ok,TKY007,36.4372,139.0525,100Hz,6000,6000,5992,"
-                     "26.3097,16.320,0.0000,0.000,1234.5000,59.990,-12.5000,'-x,\n"
+                     "26.30966,16.320,4e-05,0.000,1234.5,59.990,-12.5,'-x,\n"
                      "N,not run,,,,,,,,,,,,,,,,\n");
   // In the table only the column with a heading, a number right-aligned.
   EXPECT_EQ(summary_table({ok, not_run}, metrics),
@@ -247,7 +254,7 @@ TEST(RunSummary, NoPeaksWhereTheWaveformFileHasNoRow) {
   r.summary = outcome.summary;
   EXPECT_EQ(summary_csv({r}), std::string(header) +
                                   "S,ok,ST001,36.4372,139.0525,100Hz,800,800,800,"
-                                  ",,,,,,\n");
+                                  ",,,,,,100,,none,acceleration,gal," SMPROC_VERSION ",\n");
 }
 
 }  // namespace
