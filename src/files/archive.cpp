@@ -49,6 +49,14 @@ std::string plain_file(const std::string& path) {
   return slash == std::string::npos ? p : p.substr(slash + 1);
 }
 
+// The member's folder part, up to and including its last slash.
+std::string folder_part(const std::string& path) {
+  std::string p = path;
+  while (!p.empty() && p.back() == '/') p.pop_back();
+  const std::size_t slash = p.rfind('/');
+  return slash == std::string::npos ? std::string() : p.substr(0, slash + 1);
+}
+
 std::string kind_of(const archive_entry* e) {
   if (archive_entry_hardlink(const_cast<archive_entry*>(e)) != nullptr)
     return "a hard link to another member";
@@ -113,6 +121,7 @@ class Reader {
       const std::string path = p != nullptr ? p : "";
       const std::string name = prefix + ":" + path;
       const std::string file = plain_file(path);
+      const std::string folder = prefix + ":" + folder_part(path);
       if (is_archive_name(file) && is_regular(e)) {
         if (!nested(a, name, depth)) return false;
         last = path;
@@ -131,22 +140,22 @@ class Reader {
         continue;
       }
       if (!is_regular(e)) {
-        out_.skipped.push_back({name, record, kind_of(e) + ", not read"});
+        out_.skipped.push_back({name, record, folder, kind_of(e) + ", not read"});
         last = path;
         continue;
       }
       std::string bytes;
       const Data d =
-          compressed ? read_compressed(a, name, record, bytes) : read_data(a, bytes, nullptr);
+          compressed ? read_compressed(a, name, record, folder, bytes) : read_data(a, bytes, nullptr);
       switch (d) {
         case Data::reported:
           break;
         case Data::whole:
           out_.members.push_back(
-              {name, record, std::make_shared<const std::string>(std::move(bytes))});
+              {name, record, folder, std::make_shared<const std::string>(std::move(bytes))});
           break;
         case Data::too_large:
-          out_.skipped.push_back({name, record,
+          out_.skipped.push_back({name, record, folder,
                                   "larger than " + size_text(limits_.member) +
                                       " after decompression, not read"});
           if (const Data rest = pass_over(a, depth); rest == Data::over_total)
@@ -157,10 +166,10 @@ class Reader {
           }
           break;
         case Data::over_total:
-          out_.skipped.push_back({name, record, "not read: " + total_text()});
+          out_.skipped.push_back({name, record, folder, "not read: " + total_text()});
           return over_total(prefix);
         case Data::damaged:
-          out_.skipped.push_back({name, record, "not read whole: the archive is damaged here: " +
+          out_.skipped.push_back({name, record, folder, "not read whole: the archive is damaged here: " +
                                                     damage_});
           damaged(prefix, "at " + path, damage_);
           return true;
@@ -212,7 +221,7 @@ class Reader {
 
   // A gzip-compressed member, inflated no further than the member limit.
   Data read_compressed(archive* outer, const std::string& name, const std::string& record,
-                       std::string& bytes) {
+                       const std::string& folder, std::string& bytes) {
     auto source = std::make_unique<MemberSource>();
     source->outer = outer;
     archive* a = archive_read_new();
@@ -232,7 +241,7 @@ class Reader {
     archive_read_free(a);
     // A member that is no gzip stream damages only itself, not the archive.
     if (d == Data::damaged && !source->failed) {
-      out_.skipped.push_back({name, record, "not read: " + damage_});
+      out_.skipped.push_back({name, record, folder, "not read: " + damage_});
       const Data rest = pass_over(outer, 1);
       return rest == Data::whole ? Data::reported : rest;
     }

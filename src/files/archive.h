@@ -23,6 +23,7 @@ struct ArchiveLimits {
 struct ArchiveMember {
   std::string name;  // as reports name it: "ARCHIVE:MEMBER", nested "ARCHIVE:INNER:MEMBER"
   std::string file;  // its plain file name: no folder part, a ".gz" ending dropped
+  std::string folder;  // what comes before the plain file in `name`: "ARCHIVE:", "ARCHIVE:event/"
   std::shared_ptr<const std::string> bytes;
 };
 
@@ -31,6 +32,7 @@ struct ArchiveMember {
 struct SkippedMember {
   std::string name;
   std::string file;
+  std::string folder;
   std::string why;
 };
 

@@ -16,6 +16,7 @@
 #include <system_error>
 #include <thread>
 
+#include "files/archive.h"
 #include "files/whole_file.h"
 #include "run/answers.h"
 
@@ -112,7 +113,15 @@ CommandPlan plan_command(const CommandLine& cl) {
   // One stem or file without -o: the dialogue's own record files.
   if (!cl.out_dir && cl.stations.empty()) return plan;
   std::error_code ec;
-  if (!cl.out_dir && cl.stations.size() == 1 && !fs::is_directory(cl.stations[0], ec)) {
+  // An archive that is also the answers file would be read as both.
+  for (const std::string& arg : cl.stations) {
+    if (cl.answers_file && textio::is_archive_name(arg) && fs::equivalent(arg, *cl.answers_file, ec)) {
+      plan.error = "smproc: " + arg + " is both an archive of records and the answers file\n";
+      return plan;
+    }
+  }
+  if (!cl.out_dir && cl.stations.size() == 1 && !fs::is_directory(cl.stations[0], ec) &&
+      !textio::is_archive_name(cl.stations[0])) {
     plan.single.records = dialogue_records(drop_component_ending(cl.stations[0]));
     return plan;
   }

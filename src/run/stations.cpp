@@ -1,10 +1,12 @@
 #include "run/stations.h"
 
+#include "files/archive.h"
 #include "records/component.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <system_error>
 
 namespace smproc {
@@ -88,6 +90,7 @@ struct Found {
   PerComponent<std::string> files;  // empty where none
   PerComponent<bool> lower{};       // the file has the lower-case ending
   PerComponent<std::string> unusable;  // where no file is: what stands there instead
+  PerComponent<RecordBytes> in_memory{};  // members read from an archive
 };
 
 // Stems by their absolute path, so a stem named twice is taken once.
@@ -103,6 +106,13 @@ class Stems {
       it = by_key_.emplace(k, Found{stem, fs::path(stem).filename().string(), {}, {}, {}})
                .first;
     }
+    return it->second;
+  }
+  // A stem inside an archive, by the archive's absolute path and the
+  // member's folder in it; `stem` as reports show it ("ARCHIVE:STEM").
+  Found& at_member(const std::string& key, const std::string& stem, const std::string& name) {
+    auto it = by_key_.find(key);
+    if (it == by_key_.end()) it = by_key_.emplace(key, Found{stem, name, {}, {}, {}}).first;
     return it->second;
   }
   Found* find(const std::string& stem) {
@@ -170,6 +180,62 @@ bool search_folder(const std::string& folder, Stems& stems, std::vector<std::str
   return any;
 }
 
+// A member's plain file name as a record: its stem and component; none
+// when it has no component ending or its stem could not name a folder.
+struct MemberRecord {
+  std::string stem;
+  Ending ending;
+};
+
+std::optional<MemberRecord> member_record(const std::string& file) {
+  const Ending e = ending_of(file);
+  if (e.component < 0) return std::nullopt;
+  std::string stem = file.substr(0, file.size() - 3);
+  if (!usable_name(stem)) return std::nullopt;
+  return MemberRecord{std::move(stem), e};
+}
+
+std::string absolute_key(const std::string& path) {
+  std::error_code ec;
+  fs::path key = fs::absolute(path, ec);
+  if (ec) key = path;
+  return key.lexically_normal().string();
+}
+
+// The archive's record members, grouped by stem and folder inside it.
+void search_archive(const std::string& arg, Stems& stems, std::vector<std::string>& problems) {
+  const textio::ArchiveContents contents = textio::read_archive_file(
+      arg, [](const std::string& file) { return member_record(file).has_value(); });
+  problems.insert(problems.end(), contents.problems.begin(), contents.problems.end());
+  // The archive as the key's start, so the same archive named twice gives the same stems.
+  const std::string key = absolute_key(arg);
+  auto found = [&](const std::string& folder, const std::string& stem) -> Found& {
+    return stems.at_member(key + folder.substr(arg.size()) + stem, folder + stem, stem);
+  };
+  bool any = false;
+  for (const textio::ArchiveMember& m : contents.members) {
+    const MemberRecord r = *member_record(m.file);
+    Found& f = found(m.folder, r.stem);
+    const int c = r.ending.component;
+    any = true;
+    // Where both endings exist, the lower-case member is read, as from a folder.
+    if (f.in_memory[c].text && f.lower[c] && !r.ending.lower) continue;
+    f.files[c] = m.name;
+    f.lower[c] = r.ending.lower;
+    f.in_memory[c] = {m.bytes, arg};
+  }
+  for (const textio::SkippedMember& m : contents.skipped) {
+    const MemberRecord r = *member_record(m.file);
+    Found& f = found(m.folder, r.stem);
+    std::string& why = f.unusable[r.ending.component];
+    if (why.empty()) why = m.name + ": " + m.why;
+    any = true;
+  }
+  if (!any && contents.problems.empty())
+    problems.push_back(arg + ": no station in this archive (no .ns, .ew, .ud or .NS, .EW, .UD "
+                             "record members)");
+}
+
 }  // namespace
 
 std::string drop_component_ending(const std::string& name) {
@@ -193,8 +259,15 @@ RecordNames dialogue_records(const std::string& stem) {
 StationSearch find_stations(const std::vector<std::string>& args) {
   StationSearch search;
   Stems stems;
+  std::set<std::string> archives_read;
   for (const std::string& arg : args) {
     std::error_code ec;
+    // An archive is read once, however often it is named.
+    if (textio::is_archive_name(arg) && !fs::is_directory(arg, ec)) {
+      if (archives_read.insert(absolute_key(arg)).second)
+        search_archive(arg, stems, search.problems);
+      continue;
+    }
     const std::string stem = drop_component_ending(arg);
     PerComponent<std::string> files;
     PerComponent<Probe> probes;
@@ -238,7 +311,9 @@ StationSearch find_stations(const std::vector<std::string>& args) {
                         "); their outputs would share one folder";
     }
     if (!f.files[0].empty() && !f.files[1].empty() && !f.files[2].empty()) {
-      search.stations.push_back({f.name, {f.files[0], f.files[1], f.files[2], false}});
+      Station station{f.name, {f.files[0], f.files[1], f.files[2], false}};
+      station.records.in_memory = f.in_memory;
+      search.stations.push_back(std::move(station));
     } else {
       IncompleteStation s{f.name, {}, {}};
       for (int c = 0; c < 3; ++c) {

@@ -48,6 +48,10 @@ RecordNames dialogue_records(const std::string& stem);
 // The stations the arguments name. A folder is searched one level deep: its
 // files, not its sub folders; a name that is both a folder and a stem with
 // record files is the stem. Files without a component ending are ignored.
+// An archive (.tar, .tar.gz, .tgz) is read into memory: its record members
+// are stations' records (named "ARCHIVE:MEMBER"), grouped by stem within
+// each of its folders; what it could not give is a problem or an unusable
+// component.
 StationSearch find_stations(const std::vector<std::string>& args);
 
 // "missing EW and UD", "st.ns: not a regular file": what an incomplete
