@@ -5,18 +5,20 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <new>
 
 namespace smproc::textio {
 
 namespace {
 
-// Bytes asked of libarchive at a time: members are records of a few hundred
-// kilobytes, read whole.
+// Bytes read at a time: members are records of a few hundred kilobytes.
 constexpr std::size_t chunk = 1 << 16;
 
 bool ends_with_any_case(std::string_view s, std::string_view tail) {
@@ -41,26 +43,28 @@ std::string error_of(archive* a) {
   return e != nullptr && *e != '\0' ? e : "unreadable";
 }
 
+std::string without_trailing_slashes(std::string p) {
+  while (!p.empty() && p.back() == '/') p.pop_back();
+  return p;
+}
+
 // The member's name without its folder part: all that decides its use.
 std::string plain_file(const std::string& path) {
-  std::string p = path;
-  while (!p.empty() && p.back() == '/') p.pop_back();
+  const std::string p = without_trailing_slashes(path);
   const std::size_t slash = p.rfind('/');
   return slash == std::string::npos ? p : p.substr(slash + 1);
 }
 
 // The member's folder part, up to and including its last slash.
 std::string folder_part(const std::string& path) {
-  std::string p = path;
-  while (!p.empty() && p.back() == '/') p.pop_back();
+  const std::string p = without_trailing_slashes(path);
   const std::size_t slash = p.rfind('/');
   return slash == std::string::npos ? std::string() : p.substr(0, slash + 1);
 }
 
-std::string kind_of(const archive_entry* e) {
-  if (archive_entry_hardlink(const_cast<archive_entry*>(e)) != nullptr)
-    return "a hard link to another member";
-  switch (archive_entry_filetype(const_cast<archive_entry*>(e))) {
+std::string kind_of(archive_entry* e) {
+  if (archive_entry_hardlink(e) != nullptr) return "a hard link to another member";
+  switch (archive_entry_filetype(e)) {
     case AE_IFLNK: return "a symbolic link";
     case AE_IFDIR: return "a folder";
     case AE_IFIFO: return "a FIFO";
@@ -75,27 +79,233 @@ bool is_regular(archive_entry* e) {
   return archive_entry_hardlink(e) == nullptr && archive_entry_filetype(e) == AE_IFREG;
 }
 
-// The outer archive's current member, as the byte source of an archive or a
-// compressed member inside it.
-struct MemberSource {
-  archive* outer;
-  char buffer[chunk];
-  bool failed = false;
-  std::string error;
+// Where an archive's bytes come from, in pieces: a piece stays valid until
+// the next is asked for.
+class Source {
+ public:
+  virtual ~Source() = default;
+  // The next piece's length; 0 at the end, -1 on failure with error() set.
+  virtual la_ssize_t next(const void** piece) = 0;
+  const std::string& error() const { return error_; }
+
+ protected:
+  std::string error_;
 };
 
-la_ssize_t read_member_source(archive* inner, void* client, const void** buffer) {
-  auto* s = static_cast<MemberSource*>(client);
-  const la_ssize_t n = archive_read_data(s->outer, s->buffer, sizeof s->buffer);
-  if (n < 0) {
-    s->failed = true;
-    s->error = error_of(s->outer);
-    archive_set_error(inner, EIO, "%s", s->error.c_str());
+class FileSource : public Source {
+ public:
+  explicit FileSource(int fd) : fd_(fd) {}
+  la_ssize_t next(const void** piece) override {
+    for (;;) {
+      const ssize_t n = ::read(fd_, buffer_, sizeof buffer_);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        error_ = std::strerror(errno);
+        return -1;
+      }
+      *piece = buffer_;
+      return n;
+    }
+  }
+
+ private:
+  int fd_;
+  char buffer_[chunk];
+};
+
+class MemorySource : public Source {
+ public:
+  explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
+  la_ssize_t next(const void** piece) override {
+    *piece = bytes_.data();
+    const auto n = static_cast<la_ssize_t>(bytes_.size());
+    bytes_ = {};
+    return n;
+  }
+
+ private:
+  std::string_view bytes_;
+};
+
+// The outer archive's current member, as the bytes of an archive or a
+// compressed record inside it. Its blocks are handed on as they come, so
+// that the last one is not lost when the archive ends just after it; the
+// holes of a sparse member read as zeros.
+class MemberSource : public Source {
+ public:
+  explicit MemberSource(archive* outer) : outer_(outer) {}
+  la_ssize_t next(const void** piece) override {
+    if (hole_ == 0 && pending_ == nullptr) {
+      const void* block = nullptr;
+      std::size_t size = 0;
+      la_int64_t offset = 0;
+      const int r = archive_read_data_block(outer_, &block, &size, &offset);
+      if (r == ARCHIVE_EOF) return 0;
+      if (r != ARCHIVE_OK && r != ARCHIVE_WARN) {
+        failed_ = true;
+        error_ = error_of(outer_);
+        return -1;
+      }
+      if (offset > position_) hole_ = static_cast<std::uint64_t>(offset - position_);
+      pending_ = block;
+      pending_size_ = size;
+    }
+    if (hole_ > 0) {
+      static const char zeros[chunk] = {};
+      const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(hole_, sizeof zeros));
+      hole_ -= n;
+      position_ += static_cast<la_int64_t>(n);
+      *piece = zeros;
+      return static_cast<la_ssize_t>(n);
+    }
+    *piece = pending_;
+    pending_ = nullptr;
+    position_ += static_cast<la_int64_t>(pending_size_);
+    return static_cast<la_ssize_t>(pending_size_);
+  }
+  // The outer archive failed, not what its member holds.
+  bool failed() const { return failed_; }
+
+ private:
+  archive* outer_;
+  bool failed_ = false;
+  const void* pending_ = nullptr;
+  std::size_t pending_size_ = 0;
+  std::uint64_t hole_ = 0;
+  la_int64_t position_ = 0;
+};
+
+// Inflates a gzip stream as its bytes come in, so that every byte before a
+// damage is handed on; bytes that do not start as gzip pass unchanged.
+class GzipSource : public Source {
+ public:
+  explicit GzipSource(Source& in) : in_(in) {}
+  ~GzipSource() override {
+    if (inflating_) inflateEnd(&z_);
+  }
+  GzipSource(const GzipSource&) = delete;
+  GzipSource& operator=(const GzipSource&) = delete;
+
+  // Reads far enough to tell whether the bytes are gzip; false on failure.
+  bool probe() {
+    while (head_.size() < 2 && !in_end_) {
+      const void* p = nullptr;
+      const la_ssize_t n = in_.next(&p);
+      if (n < 0) return fail(in_.error());
+      if (n == 0) in_end_ = true;
+      head_.append(static_cast<const char*>(p), static_cast<std::size_t>(n));
+    }
+    probed_ = true;
+    gzip_ = head_.size() >= 2 && static_cast<unsigned char>(head_[0]) == 0x1f &&
+            static_cast<unsigned char>(head_[1]) == 0x8b;
+    if (gzip_) {
+      z_ = {};
+      if (inflateInit2(&z_, 16 + MAX_WBITS) != Z_OK) throw std::bad_alloc();
+      inflating_ = true;
+      z_.next_in = reinterpret_cast<Bytef*>(head_.data());
+      z_.avail_in = static_cast<uInt>(head_.size());
+    }
+    return true;
+  }
+  bool gzip() const { return gzip_; }
+
+  la_ssize_t next(const void** piece) override {
+    if (!probed_ && !probe()) return -1;
+    if (!gzip_) {
+      if (!head_given_) {
+        head_given_ = true;
+        if (!head_.empty()) {
+          *piece = head_.data();
+          return static_cast<la_ssize_t>(head_.size());
+        }
+      }
+      if (in_end_) return 0;
+      const la_ssize_t n = in_.next(piece);
+      if (n < 0) fail(in_.error());
+      return n;
+    }
+    for (;;) {
+      if (z_.avail_in == 0 && !in_end_ && !more_input()) return -1;
+      if (stream_end_) {
+        // Another gzip member may follow; anything else after the end is not read.
+        if (z_.avail_in == 0 || z_.next_in[0] != 0x1f) return 0;
+        if (inflateReset(&z_) != Z_OK) return fail("damaged gzip data");
+        stream_end_ = false;
+      }
+      if (z_.avail_in == 0) return fail("truncated gzip input");
+      z_.next_out = reinterpret_cast<Bytef*>(out_);
+      z_.avail_out = sizeof out_;
+      const int r = inflate(&z_, Z_NO_FLUSH);
+      if (r == Z_STREAM_END)
+        stream_end_ = true;
+      else if (r != Z_OK && r != Z_BUF_ERROR)
+        return fail(z_.msg != nullptr ? z_.msg : "damaged gzip data");
+      const std::size_t produced = sizeof out_ - z_.avail_out;
+      if (produced > 0) {
+        *piece = out_;
+        return static_cast<la_ssize_t>(produced);
+      }
+    }
+  }
+
+ private:
+  la_ssize_t fail(const std::string& why) {
+    error_ = why;
     return -1;
   }
-  *buffer = s->buffer;
+
+  bool more_input() {
+    const void* p = nullptr;
+    const la_ssize_t n = in_.next(&p);
+    if (n < 0) {
+      fail(in_.error());
+      return false;
+    }
+    if (n == 0) in_end_ = true;
+    z_.next_in = static_cast<Bytef*>(const_cast<void*>(p));
+    z_.avail_in = static_cast<uInt>(n);
+    return true;
+  }
+
+  Source& in_;
+  z_stream z_{};
+  bool probed_ = false, gzip_ = false, inflating_ = false, head_given_ = false;
+  bool in_end_ = false, stream_end_ = false;
+  std::string head_;
+  char out_[chunk];
+};
+
+la_ssize_t read_source(archive* a, void* client, const void** piece) {
+  auto* s = static_cast<Source*>(client);
+  const la_ssize_t n = s->next(piece);
+  if (n < 0) archive_set_error(a, EIO, "%s", s->error().c_str());
   return n;
 }
+
+// A tar reader over a source, plain or gzip-compressed; frees itself.
+class TarReader {
+ public:
+  explicit TarReader(Source& in) : gz_(in), a_(archive_read_new()) {
+    if (a_ == nullptr) throw std::bad_alloc();
+    archive_read_support_format_tar(a_);
+  }
+  ~TarReader() { archive_read_free(a_); }
+  TarReader(const TarReader&) = delete;
+  TarReader& operator=(const TarReader&) = delete;
+  // An empty text, or why the archive cannot be read from its start.
+  std::string open() {
+    if (!gz_.probe()) return gz_.error();
+    if (archive_read_open(a_, &gz_, nullptr, read_source, nullptr) != ARCHIVE_OK)
+      return error_of(a_);
+    return {};
+  }
+  archive* get() const { return a_; }
+  bool compressed() const { return gz_.gzip(); }
+
+ private:
+  GzipSource gz_;
+  archive* a_;
+};
 
 // The outcome of reading one member's data.
 // reported: not read, already told of, and the stream is past it.
@@ -106,9 +316,10 @@ class Reader {
   Reader(const WantedMember& wanted, const ArchiveLimits& limits, ArchiveContents& out)
       : wanted_(wanted), limits_(limits), out_(out) {}
 
-  // Reads the members of one level; false once the total limit stopped all reading.
-  bool level(archive* a, const std::string& prefix, int depth) {
-    std::string last;  // the last member read whole, for a damage report
+  // Reads the members of one level; false once the total limit stopped all
+  // reading. `compressed`: this level's bytes or an outer one's are inflated.
+  bool level(archive* a, const std::string& prefix, int depth, bool compressed) {
+    std::string last;  // the last member passed whole, for a damage report
     for (;;) {
       archive_entry* e = nullptr;
       const int r = archive_read_next_header(a, &e);
@@ -123,14 +334,14 @@ class Reader {
       const std::string file = plain_file(path);
       const std::string folder = prefix + ":" + folder_part(path);
       if (is_archive_name(file) && is_regular(e)) {
-        if (!nested(a, name, depth)) return false;
+        if (!nested(a, name, depth, compressed)) return false;
         last = path;
         continue;
       }
-      const bool compressed = ends_with_any_case(file, ".gz");
-      const std::string record = compressed ? file.substr(0, file.size() - 3) : file;
+      const bool gz = ends_with_any_case(file, ".gz");
+      const std::string record = gz ? file.substr(0, file.size() - 3) : file;
       if (record.empty() || !wanted_(record)) {
-        const Data d = pass_over(a, depth);
+        const Data d = pass_over(a, compressed);
         if (d == Data::over_total) return over_total(prefix);
         if (d == Data::damaged) {
           damaged(prefix, "at " + path, error_of(a));
@@ -145,11 +356,19 @@ class Reader {
         continue;
       }
       std::string bytes;
-      const Data d =
-          compressed ? read_compressed(a, name, record, folder, bytes) : read_data(a, bytes, nullptr);
+      Data d = Data::damaged;
+      if (gz) {
+        d = read_compressed(a, bytes);
+      } else {
+        auto source = std::make_unique<MemberSource>(a);
+        d = read_data(*source, bytes);
+        // All its bytes came before the damage (in the padding after them):
+        // the member is whole, and the damage is told at the next header.
+        if (d == Data::damaged && archive_entry_size_is_set(e) &&
+            static_cast<std::uint64_t>(archive_entry_size(e)) == bytes.size())
+          d = Data::whole;
+      }
       switch (d) {
-        case Data::reported:
-          break;
         case Data::whole:
           out_.members.push_back(
               {name, record, folder, std::make_shared<const std::string>(std::move(bytes))});
@@ -158,21 +377,27 @@ class Reader {
           out_.skipped.push_back({name, record, folder,
                                   "larger than " + size_text(limits_.member) +
                                       " after decompression, not read"});
-          if (const Data rest = pass_over(a, depth); rest == Data::over_total)
-            return over_total(prefix);
-          else if (rest == Data::damaged) {
-            damaged(prefix, "at " + path, error_of(a));
-            return true;
-          }
+          break;
+        case Data::reported:
+          out_.skipped.push_back({name, record, folder, "not read: " + damage_});
           break;
         case Data::over_total:
           out_.skipped.push_back({name, record, folder, "not read: " + total_text()});
           return over_total(prefix);
         case Data::damaged:
-          out_.skipped.push_back({name, record, folder, "not read whole: the archive is damaged here: " +
-                                                    damage_});
+          out_.skipped.push_back(
+              {name, record, folder, "not read whole: the archive is damaged here: " + damage_});
           damaged(prefix, "at " + path, damage_);
           return true;
+      }
+      if (d != Data::whole) {
+        // The rest of a member read only in part.
+        const Data rest = pass_over(a, compressed);
+        if (rest == Data::over_total) return over_total(prefix);
+        if (rest == Data::damaged) {
+          damaged(prefix, "at " + path, error_of(a));
+          return true;
+        }
       }
       last = path;
     }
@@ -200,59 +425,46 @@ class Reader {
     return out_.decompressed <= limits_.total;
   }
 
-  // Reads the current member's data into bytes, up to one byte past the
-  // member limit. A failed read leaves its text in damage_.
-  Data read_data(archive* a, std::string& bytes, MemberSource* source) {
-    char buffer[chunk];
+  // Reads a member's bytes, up to one byte past the member limit. A failed
+  // read leaves its text in damage_.
+  Data read_data(Source& source, std::string& bytes) {
     for (;;) {
-      const la_ssize_t n = archive_read_data(a, buffer, sizeof buffer);
+      const void* piece = nullptr;
+      const la_ssize_t n = source.next(&piece);
       if (n == 0) return Data::whole;
       if (n < 0) {
-        damage_ = source != nullptr && source->failed ? source->error : error_of(a);
+        damage_ = source.error();
         return Data::damaged;
       }
       if (!count(static_cast<std::uint64_t>(n))) return Data::over_total;
-      const std::size_t room =
+      const auto room =
           static_cast<std::size_t>(std::min<std::uint64_t>(limits_.member - bytes.size(), n));
-      bytes.append(buffer, room);
+      bytes.append(static_cast<const char*>(piece), room);
       if (room < static_cast<std::size_t>(n)) return Data::too_large;
     }
   }
 
-  // A gzip-compressed member, inflated no further than the member limit.
-  Data read_compressed(archive* outer, const std::string& name, const std::string& record,
-                       const std::string& folder, std::string& bytes) {
-    auto source = std::make_unique<MemberSource>();
-    source->outer = outer;
-    archive* a = archive_read_new();
-    if (a == nullptr) throw std::bad_alloc();
-    archive_read_support_filter_gzip(a);
-    archive_read_support_format_raw(a);
-    Data d = Data::damaged;
-    archive_entry* e = nullptr;
-    if (archive_read_open(a, source.get(), nullptr, read_member_source, nullptr) != ARCHIVE_OK ||
-        archive_read_next_header(a, &e) != ARCHIVE_OK) {
-      damage_ = source->failed ? source->error : error_of(a);
-    } else if (archive_filter_code(a, 0) != ARCHIVE_FILTER_GZIP) {
+  // A gzip-compressed member, inflated no further than the member limit. A
+  // member that is no whole gzip stream fails alone, not the archive.
+  Data read_compressed(archive* outer, std::string& bytes) {
+    auto member = std::make_unique<MemberSource>(outer);
+    auto gz = std::make_unique<GzipSource>(*member);
+    if (!gz->probe()) {
+      damage_ = gz->error();
+      return Data::damaged;
+    }
+    if (!gz->gzip()) {
       damage_ = "not gzip-compressed";
-    } else {
-      d = read_data(a, bytes, source.get());
+      return Data::reported;
     }
-    archive_read_free(a);
-    // A member that is no gzip stream damages only itself, not the archive.
-    if (d == Data::damaged && !source->failed) {
-      out_.skipped.push_back({name, record, folder, "not read: " + damage_});
-      const Data rest = pass_over(outer, 1);
-      return rest == Data::whole ? Data::reported : rest;
-    }
-    return d;
+    const Data d = read_data(*gz, bytes);
+    return d == Data::damaged && !member->failed() ? Data::reported : d;
   }
 
-  // Moves past the rest of the current member. In a compressed stream every
-  // byte passed over is inflated, so it counts against the total.
-  Data pass_over(archive* a, int depth) {
-    if (depth == 0 && archive_filter_code(a, 0) == ARCHIVE_FILTER_NONE)
-      return archive_read_data_skip(a) == ARCHIVE_OK ? Data::whole : Data::damaged;
+  // Moves past the rest of the current member. In an inflated stream every
+  // byte passed over counts against the total.
+  Data pass_over(archive* a, bool compressed) {
+    if (!compressed) return archive_read_data_skip(a) == ARCHIVE_OK ? Data::whole : Data::damaged;
     char buffer[chunk];
     for (;;) {
       const la_ssize_t n = archive_read_data(a, buffer, sizeof buffer);
@@ -263,28 +475,24 @@ class Reader {
   }
 
   // An archive inside the current level: read when the nesting allows it.
-  bool nested(archive* outer, const std::string& name, int depth) {
+  bool nested(archive* outer, const std::string& name, int depth, bool compressed) {
     if (depth >= limits_.nesting) {
       out_.problems.push_back(name + ": an archive nested " + std::to_string(depth + 1) +
                               " levels deep, not read; archives inside archives are read " +
                               std::to_string(limits_.nesting) + " level deep");
-      return pass_over(outer, depth) != Data::over_total || over_total(name);
+      return pass_over(outer, compressed) != Data::over_total || over_total(name);
     }
-    auto source = std::make_unique<MemberSource>();
-    source->outer = outer;
-    archive* a = archive_read_new();
-    if (a == nullptr) throw std::bad_alloc();
-    archive_read_support_filter_gzip(a);
-    archive_read_support_format_tar(a);
     bool go_on = true;
-    if (archive_read_open(a, source.get(), nullptr, read_member_source, nullptr) != ARCHIVE_OK)
-      damaged(name, "at its start", source->failed ? source->error : error_of(a));
-    else
-      go_on = level(a, name, depth + 1);
-    archive_read_free(a);
+    {
+      auto member = std::make_unique<MemberSource>(outer);
+      auto inner = std::make_unique<TarReader>(*member);
+      if (std::string error = inner->open(); !error.empty())
+        damaged(name, "at its start", error);
+      else
+        go_on = level(inner->get(), name, depth + 1, compressed || inner->compressed());
+    }
     if (!go_on) return false;
-    const Data rest = pass_over(outer, depth);
-    return rest != Data::over_total || over_total(name);
+    return pass_over(outer, compressed) != Data::over_total || over_total(name);
   }
 
   const WantedMember& wanted_;
@@ -294,23 +502,16 @@ class Reader {
   bool told_total_ = false;
 };
 
-ArchiveContents read_opened(archive* a, int open_result, const std::string& name,
-                            const WantedMember& wanted, const ArchiveLimits& limits) {
+ArchiveContents read_from(Source& source, const std::string& name, const WantedMember& wanted,
+                          const ArchiveLimits& limits) {
   ArchiveContents out;
-  if (open_result != ARCHIVE_OK) {
-    out.problems.push_back(name + ": not a readable archive (" + error_of(a) + ")");
+  auto reader = std::make_unique<TarReader>(source);
+  if (std::string error = reader->open(); !error.empty()) {
+    out.problems.push_back(name + ": not a readable archive (" + error + ")");
     return out;
   }
-  Reader(wanted, limits, out).level(a, name, 0);
+  Reader(wanted, limits, out).level(reader->get(), name, 0, reader->compressed());
   return out;
-}
-
-archive* new_reader() {
-  archive* a = archive_read_new();
-  if (a == nullptr) throw std::bad_alloc();
-  archive_read_support_filter_gzip(a);
-  archive_read_support_format_tar(a);
-  return a;
 }
 
 }  // namespace
@@ -336,20 +537,22 @@ ArchiveContents read_archive_file(const std::string& path, const WantedMember& w
     out.problems.push_back(path + ": not a regular file");
     return out;
   }
-  archive* a = new_reader();
-  ArchiveContents out = read_opened(a, archive_read_open_fd(a, fd, chunk), path, wanted, limits);
-  archive_read_free(a);
+  ArchiveContents out;
+  try {
+    auto source = std::make_unique<FileSource>(fd);
+    out = read_from(*source, path, wanted, limits);
+  } catch (...) {
+    ::close(fd);
+    throw;
+  }
   ::close(fd);
   return out;
 }
 
 ArchiveContents read_archive_bytes(std::string_view bytes, const std::string& name,
                                    const WantedMember& wanted, const ArchiveLimits& limits) {
-  archive* a = new_reader();
-  ArchiveContents out = read_opened(
-      a, archive_read_open_memory(a, bytes.data(), bytes.size()), name, wanted, limits);
-  archive_read_free(a);
-  return out;
+  auto source = std::make_unique<MemorySource>(bytes);
+  return read_from(*source, name, wanted, limits);
 }
 
 }  // namespace smproc::textio

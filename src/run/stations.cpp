@@ -202,15 +202,16 @@ std::string absolute_key(const std::string& path) {
   return key.lexically_normal().string();
 }
 
-// The archive's record members, grouped by stem and folder inside it.
+// The archive's record members, grouped by stem: a member's folder part is
+// dropped, so a stem found twice in one archive is reported, not a second station.
 void search_archive(const std::string& arg, Stems& stems, std::vector<std::string>& problems) {
   const textio::ArchiveContents contents = textio::read_archive_file(
       arg, [](const std::string& file) { return member_record(file).has_value(); });
   problems.insert(problems.end(), contents.problems.begin(), contents.problems.end());
   // The archive as the key's start, so the same archive named twice gives the same stems.
-  const std::string key = absolute_key(arg);
+  const std::string key = absolute_key(arg) + ":";
   auto found = [&](const std::string& folder, const std::string& stem) -> Found& {
-    return stems.at_member(key + folder.substr(arg.size()) + stem, folder + stem, stem);
+    return stems.at_member(key + stem, folder + stem, stem);
   };
   bool any = false;
   for (const textio::ArchiveMember& m : contents.members) {
@@ -218,8 +219,13 @@ void search_archive(const std::string& arg, Stems& stems, std::vector<std::strin
     Found& f = found(m.folder, r.stem);
     const int c = r.ending.component;
     any = true;
+    if (f.in_memory[c].text && f.lower[c] == r.ending.lower) {
+      problems.push_back(m.name + ": a second " + std::string(component_name(c)) + " record of " + r.stem +
+                         " in the archive, not read (" + f.files[c] + " is)");
+      continue;
+    }
     // Where both endings exist, the lower-case member is read, as from a folder.
-    if (f.in_memory[c].text && f.lower[c] && !r.ending.lower) continue;
+    if (f.in_memory[c].text && f.lower[c]) continue;
     f.files[c] = m.name;
     f.lower[c] = r.ending.lower;
     f.in_memory[c] = {m.bytes, arg};

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -169,11 +170,27 @@ TEST(ArchiveReader, TruncatedArchiveKeepsEveryMemberReadWholeAndReportsTheDamage
     name += std::to_string(k);
     members.push_back({name + ".NS", std::string(3000 + 97 * k, static_cast<char>('a' + k))});
   }
+  // Where each member's data ends in the plain tar: a 512-byte header, the
+  // data, padding to the next 512.
+  std::vector<std::size_t> data_end;
+  for (std::size_t at = 0; const TarMember& m : members) {
+    data_end.push_back(at + 512 + m.content.size());
+    at += 512 + (m.content.size() + 511) / 512 * 512;
+  }
   for (bool gzip : {false, true}) {
     const std::string whole = tar_archive(members, gzip);
     ASSERT_EQ(files_of(read_archive_bytes(whole, "a.tar", everything)).size(), 6u);
+    std::size_t read_before = 0;
     for (std::size_t cut = 0; cut < whole.size(); cut += gzip ? 7 : 211) {
       const ArchiveContents c = read_archive_bytes(whole.substr(0, cut), "a.tar", everything);
+      if (!gzip) {
+        const auto whole_members = static_cast<std::size_t>(
+            std::count_if(data_end.begin(), data_end.end(), [&](std::size_t e) { return e <= cut; }));
+        EXPECT_EQ(c.members.size(), whole_members) << "cut at " << cut;
+      }
+      // The longer the bytes, the more is read: a cut never loses members before it.
+      EXPECT_GE(c.members.size(), read_before) << cut;
+      read_before = c.members.size();
       // Whatever is read is a member whole, in order; the damage is told.
       for (std::size_t k = 0; k < c.members.size(); ++k) {
         EXPECT_EQ(c.members[k].file, members[k].path) << cut;
@@ -181,6 +198,12 @@ TEST(ArchiveReader, TruncatedArchiveKeepsEveryMemberReadWholeAndReportsTheDamage
       }
       const bool all_read = c.members.size() == members.size();
       EXPECT_TRUE(all_read || !c.problems.empty()) << "cut at " << cut << " of " << whole.size();
+    }
+    // Only the gzip trailer gone: every member is there whole, and read.
+    if (gzip) {
+      EXPECT_EQ(read_archive_bytes(whole.substr(0, whole.size() - 8), "a.tar", everything)
+                    .members.size(),
+                6u);
     }
   }
 }
