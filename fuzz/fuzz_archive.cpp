@@ -23,7 +23,7 @@ bool same(const textio::ArchiveContents& a, const textio::ArchiveContents& b) {
       return false;
   }
   for (std::size_t k = 0; k < a.skipped.size(); ++k)
-    if (a.skipped[k].name != b.skipped[k].name || a.skipped[k].why != b.skipped[k].why) return false;
+    if (a.skipped[k].file != b.skipped[k].file || a.skipped[k].why != b.skipped[k].why) return false;
   return true;
 }
 
