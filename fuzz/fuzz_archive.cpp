@@ -23,7 +23,8 @@ bool same(const textio::ArchiveContents& a, const textio::ArchiveContents& b) {
       return false;
   }
   for (std::size_t k = 0; k < a.skipped.size(); ++k)
-    if (a.skipped[k].file != b.skipped[k].file || a.skipped[k].why != b.skipped[k].why) return false;
+    if (a.skipped[k].file != b.skipped[k].file || a.skipped[k].why != b.skipped[k].why)
+      return false;
   return true;
 }
 

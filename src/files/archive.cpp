@@ -65,13 +65,19 @@ std::string folder_part(const std::string& path) {
 std::string kind_of(archive_entry* e) {
   if (archive_entry_hardlink(e) != nullptr) return "a hard link to another member";
   switch (archive_entry_filetype(e)) {
-    case AE_IFLNK: return "a symbolic link";
-    case AE_IFDIR: return "a folder";
-    case AE_IFIFO: return "a FIFO";
+    case AE_IFLNK:
+      return "a symbolic link";
+    case AE_IFDIR:
+      return "a folder";
+    case AE_IFIFO:
+      return "a FIFO";
     case AE_IFCHR:
-    case AE_IFBLK: return "a device";
-    case AE_IFSOCK: return "a socket";
-    default: return "not a regular file";
+    case AE_IFBLK:
+      return "a device";
+    case AE_IFSOCK:
+      return "a socket";
+    default:
+      return "not a regular file";
   }
 }
 
@@ -374,9 +380,9 @@ class Reader {
               {name, record, folder, std::make_shared<const std::string>(std::move(bytes))});
           break;
         case Data::too_large:
-          out_.skipped.push_back({name, record, folder,
-                                  "larger than " + size_text(limits_.member) +
-                                      " after decompression, not read"});
+          out_.skipped.push_back(
+              {name, record, folder,
+               "larger than " + size_text(limits_.member) + " after decompression, not read"});
           break;
         case Data::reported:
           out_.skipped.push_back({name, record, folder, "not read: " + damage_});
@@ -409,7 +415,8 @@ class Reader {
   }
 
   bool over_total(const std::string& prefix) {
-    if (!told_total_) out_.problems.push_back(prefix + ": " + total_text() + "; the rest is not read");
+    if (!told_total_)
+      out_.problems.push_back(prefix + ": " + total_text() + "; the rest is not read");
     told_total_ = true;
     return false;
   }

@@ -21,8 +21,8 @@ struct ArchiveLimits {
 
 // A member read whole.
 struct ArchiveMember {
-  std::string name;  // as reports name it: "ARCHIVE:MEMBER", nested "ARCHIVE:INNER:MEMBER"
-  std::string file;  // its plain file name: no folder part, a ".gz" ending dropped
+  std::string name;    // as reports name it: "ARCHIVE:MEMBER", nested "ARCHIVE:INNER:MEMBER"
+  std::string file;    // its plain file name: no folder part, a ".gz" ending dropped
   std::string folder;  // what comes before the plain file in `name`: "ARCHIVE:", "ARCHIVE:event/"
   std::shared_ptr<const std::string> bytes;
 };

@@ -89,8 +89,9 @@ std::string read_dialogue_names(const std::vector<std::string>& names, RecordNam
   const std::string without = "; several stations need --answers or answer options";
   for (const std::string& name : names) {
     if (textio::is_archive_name(name))
-      return name + " is an archive; archives are read without the dialogue: give --answers or "
-                    "answer options";
+      return name +
+             " is an archive; archives are read without the dialogue: give --answers or "
+             "answer options";
   }
   if (names.size() == 1) {
     std::error_code ec;

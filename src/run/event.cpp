@@ -115,7 +115,8 @@ CommandPlan plan_command(const CommandLine& cl) {
   std::error_code ec;
   // An archive that is also the answers file would be read as both.
   for (const std::string& arg : cl.stations) {
-    if (cl.answers_file && textio::is_archive_name(arg) && fs::equivalent(arg, *cl.answers_file, ec)) {
+    if (cl.answers_file && textio::is_archive_name(arg) &&
+        fs::equivalent(arg, *cl.answers_file, ec)) {
       plan.error = "smproc: " + arg + " is both an archive of records and the answers file\n";
       return plan;
     }

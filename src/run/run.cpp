@@ -189,7 +189,7 @@ void through_frequency_domain(State& s) {
   }
 }
 
-// No output may replace a record file.
+// No output may replace a record file, or the archive a record came from.
 textio::OutputPlace keeping_records(const textio::OutputPlace& place, const RecordNames& names) {
   textio::OutputPlace kept = place;
   const std::string* files[] = {&names.ns, &names.ew, &names.ud};

@@ -30,7 +30,9 @@ struct RecordBytes {
 struct RecordNames {
   RecordNames() = default;
   RecordNames(std::string ns_file, std::string ew_file, std::string ud_file, bool create = true)
-      : ns(std::move(ns_file)), ew(std::move(ew_file)), ud(std::move(ud_file)),
+      : ns(std::move(ns_file)),
+        ew(std::move(ew_file)),
+        ud(std::move(ud_file)),
         create_missing(create) {}
 
   std::string ns = std::string(default_stem) + ".ns";

@@ -220,8 +220,8 @@ void search_archive(const std::string& arg, Stems& stems, std::vector<std::strin
     const int c = r.ending.component;
     any = true;
     if (f.in_memory[c].text && f.lower[c] == r.ending.lower) {
-      problems.push_back(m.name + ": a second " + std::string(component_name(c)) + " record of " + r.stem +
-                         " in the archive, not read (" + f.files[c] + " is)");
+      problems.push_back(m.name + ": a second " + std::string(component_name(c)) + " record of " +
+                         r.stem + " in the archive, not read (" + f.files[c] + " is)");
       continue;
     }
     // Where both endings exist, the lower-case member is read, as from a folder.
@@ -238,8 +238,9 @@ void search_archive(const std::string& arg, Stems& stems, std::vector<std::strin
     any = true;
   }
   if (!any && contents.problems.empty())
-    problems.push_back(arg + ": no station in this archive (no .ns, .ew, .ud or .NS, .EW, .UD "
-                             "record members)");
+    problems.push_back(arg +
+                       ": no station in this archive (no .ns, .ew, .ud or .NS, .EW, .UD "
+                       "record members)");
 }
 
 }  // namespace

@@ -19,8 +19,8 @@ namespace {
 namespace fs = std::filesystem;
 using Kind = TarMember::Kind;
 
-const std::vector<std::string> options = {"--bandpass", "0.1,0.2,20,25", "--integrate", "once",
-                                          "--waveform", "vel.csv"};
+const std::vector<std::string> options = {"--bandpass", "0.1,0.2,20,25", "--integrate",
+                                          "once",       "--waveform",    "vel.csv"};
 
 std::vector<std::string> with(std::vector<std::string> a, const std::vector<std::string>& more) {
   a.insert(a.end(), more.begin(), more.end());
@@ -52,7 +52,8 @@ TEST(ArchiveEvent, OutputsAreByteIdenticalToThoseOfTheUnpackedFiles) {
   write_station(knt, "AKT0011801241051", 3000, 1, {}, {".NS", ".EW", ".UD"});
   write_station(knt, "AKT0021801241051", 2400, 7, {}, {".NS", ".EW", ".UD"});
   write_station(kik, "AKTH011801241051", 2000, 13, {}, {".ns", ".ew", ".ud"});
-  const Outcome unpacked = run_smproc(dir.path(), "", with(options, {"-o", "folders", "knt", "kik"}));
+  const Outcome unpacked =
+      run_smproc(dir.path(), "", with(options, {"-o", "folders", "knt", "kik"}));
   ASSERT_EQ(unpacked.status, 0) << unpacked.err;
   const std::map<std::string, std::string> expected = file_tree(dir.path() / "folders");
 
@@ -105,8 +106,8 @@ TEST(ArchiveEvent, BadArchivesFailWhatTheyHoldAndLeaveTheOtherStationsProcessed)
     // Members of bad.tar besides a good station GOOD; the station they
     // spoil, if any, is BAD.
     std::vector<TarMember> members;
-    std::string err_line;    // a line standard error must hold
-    bool bad_runs = false;   // BAD is run (and fails) rather than not processed
+    std::string err_line;   // a line standard error must hold
+    bool bad_runs = false;  // BAD is run (and fails) rather than not processed
   };
   TempDir records;
   write_station(records.path(), "BAD", 800, 5);
@@ -128,20 +129,17 @@ TEST(ArchiveEvent, BadArchivesFailWhatTheyHoldAndLeaveTheOtherStationsProcessed)
   std::string cut_gz = gzip_bytes(ns);
   cut_gz.resize(cut_gz.size() / 2);
   const Case cases[] = {
-      {"a corrupt header line in a member",
-       plus_rest({"ev/BAD.ns", bad_scale}),
-       "smproc: BAD: fmt: read unexpected character; apparent state: unit 11 named bad.tar:ev/BAD.ns; "
+      {"a corrupt header line in a member", plus_rest({"ev/BAD.ns", bad_scale}),
+       "smproc: BAD: fmt: read unexpected character; apparent state: unit 11 named "
+       "bad.tar:ev/BAD.ns; "
        "last format: (18X,F4.0,6X,F10.0); lately reading sequential formatted external IO; "
        "Line 14 of the record file bad.tar:ev/BAD.ns could not be read.",
        true},
-      {"an unreadable (cut) gz member",
-       plus_rest({"BAD.ns.gz", cut_gz}),
+      {"an unreadable (cut) gz member", plus_rest({"BAD.ns.gz", cut_gz}),
        "smproc: BAD: not processed: bad.tar:BAD.ns.gz: not read: truncated gzip input"},
-      {"a symbolic link member",
-       plus_rest({"BAD.ns", "", Kind::symlink, "/etc/passwd"}),
+      {"a symbolic link member", plus_rest({"BAD.ns", "", Kind::symlink, "/etc/passwd"}),
        "smproc: BAD: not processed: bad.tar:BAD.ns: a symbolic link, not read"},
-      {"a decompression bomb",
-       plus_rest({"BAD.ns.gz", bomb}),
+      {"a decompression bomb", plus_rest({"BAD.ns.gz", bomb}),
        "smproc: BAD: not processed: bad.tar:BAD.ns.gz: larger than 64 MiB after decompression, "
        "not read"},
       {"nesting deeper than one level",
@@ -153,8 +151,8 @@ TEST(ArchiveEvent, BadArchivesFailWhatTheyHoldAndLeaveTheOtherStationsProcessed)
     TempDir dir;
     write_station(dir.path() / "event", "GOOD", 800, 1);
     write_bytes(dir.path() / "run/bad.tar", tar_archive(c.members));
-    const Outcome o = run_smproc(dir.path() / "run", "",
-                                 with(options, {"-o", "out", "../event", "bad.tar"}));
+    const Outcome o =
+        run_smproc(dir.path() / "run", "", with(options, {"-o", "out", "../event", "bad.tar"}));
     EXPECT_EQ(o.status, 2) << c.what;
     if (!c.err_line.empty()) {
       EXPECT_TRUE(has_line(o.err, c.err_line)) << c.what << "\n" << o.err;
@@ -162,7 +160,8 @@ TEST(ArchiveEvent, BadArchivesFailWhatTheyHoldAndLeaveTheOtherStationsProcessed)
     EXPECT_TRUE(dir.exists("run/out/GOOD/vel.csv")) << c.what;
     // Nothing beside the records, the archive and the outputs.
     std::vector<std::string> top;
-    for (const auto& e : fs::directory_iterator(dir.path() / "run")) top.push_back(e.path().filename());
+    for (const auto& e : fs::directory_iterator(dir.path() / "run"))
+      top.push_back(e.path().filename());
     EXPECT_EQ(top.size(), 2u) << c.what;
     EXPECT_EQ(file_tree(dir.path() / "event").size(), 3u) << c.what;
     EXPECT_EQ(fs::exists(dir.path() / "run/out/BAD/console.txt"), c.bad_runs) << c.what;
@@ -174,10 +173,9 @@ TEST(ArchiveEvent, BadArchivesFailWhatTheyHoldAndLeaveTheOtherStationsProcessed)
 TEST(ArchiveEvent, MemberNamedOutsideTheFolderIsProcessedAsItsStemOnly) {
   TempDir dir;
   write_station(dir.path() / "rec", "X", 800, 2);
-  write_bytes(dir.path() / "run/x.tar",
-              tar_archive({{"../../X.ns", dir.read("rec/X.ns")},
-                           {"/tmp/X.ew", dir.read("rec/X.ew")},
-                           {"a/../../X.ud", dir.read("rec/X.ud")}}));
+  write_bytes(dir.path() / "run/x.tar", tar_archive({{"../../X.ns", dir.read("rec/X.ns")},
+                                                     {"/tmp/X.ew", dir.read("rec/X.ew")},
+                                                     {"a/../../X.ud", dir.read("rec/X.ud")}}));
   const Outcome o = run_smproc(dir.path() / "run", "", with(options, {"-o", "out", "x.tar"}));
   EXPECT_EQ(o.status, 0) << o.err;
   EXPECT_TRUE(dir.exists("run/out/X/vel.csv"));
@@ -209,8 +207,9 @@ TEST(ArchiveEvent, ArchiveThatAnOutputWouldReplaceIsRefused) {
   write_bytes(dir.path() / "out/S/s.tar", tar);
   Outcome o = run_smproc(dir.path(), "", with(options, {"-o", "out", "out/S/s.tar"}));
   EXPECT_EQ(o.status, 2);
-  EXPECT_TRUE(has_line(o.err, "smproc: S: out/S holds the archive out/S/s.tar, which replacing "
-                              "the folder would remove; it is left as it is"))
+  EXPECT_TRUE(has_line(o.err,
+                       "smproc: S: out/S holds the archive out/S/s.tar, which replacing "
+                       "the folder would remove; it is left as it is"))
       << o.err;
   EXPECT_EQ(dir.read("out/S/s.tar"), tar);
   // As the answers file.

@@ -52,8 +52,9 @@ TEST(ArchiveReader, PlainAndCompressedTarsGiveTheSameMembersWithoutTheirFolders)
     ASSERT_EQ(c.members.size(), 3u);
     EXPECT_EQ(c.members[0].name, "ev.tar:event/st1.NS");
     EXPECT_EQ(c.members[1].name, "ev.tar:event/deeper/st1.EW");
-    EXPECT_EQ(files_of(c), (std::map<std::string, std::string>{
-                               {"st1.NS", "ns bytes\n"}, {"st1.EW", "ew bytes\n"}, {"st1.UD", ""}}));
+    EXPECT_EQ(files_of(c),
+              (std::map<std::string, std::string>{
+                  {"st1.NS", "ns bytes\n"}, {"st1.EW", "ew bytes\n"}, {"st1.UD", ""}}));
   }
 }
 
@@ -62,10 +63,8 @@ TEST(ArchiveReader, ArchivesInsideAreReadOneLevelDeepAndGzMembersInflated) {
   const std::string knt = tar_archive({{"A.NS", "a ns"}, {"A.EW.gz", gzip_bytes("a ew")}}, true);
   const std::string kik = tar_archive({{"B.UD", "b ud"}}, true);
   const std::string deeper = tar_archive({{"inner.tar", tar_archive({{"C.NS", "c"}})}});
-  const std::string outer = tar_archive({{"ev.knt.tar.gz", knt},
-                                         {"ev.kik.tar.gz", kik},
-                                         {"x/too.tar", deeper},
-                                         {"D.NS", "d"}});
+  const std::string outer = tar_archive(
+      {{"ev.knt.tar.gz", knt}, {"ev.kik.tar.gz", kik}, {"x/too.tar", deeper}, {"D.NS", "d"}});
   const ArchiveContents c = read_archive_bytes(outer, "ev.tar", everything);
   EXPECT_EQ(files_of(c), (std::map<std::string, std::string>{
                              {"A.NS", "a ns"}, {"A.EW", "a ew"}, {"B.UD", "b ud"}, {"D.NS", "d"}}));
@@ -95,8 +94,7 @@ TEST(ArchiveReader, OnlyRegularFilesAreReadWhateverTheirNames) {
                                          {"d.NS", "", Kind::device},
                                          {"dir.NS/", "", Kind::folder}});
   const ArchiveContents c = read_archive_bytes(bytes, "a.tar", everything);
-  EXPECT_EQ(files_of(c),
-            (std::map<std::string, std::string>{{"x.NS", "x ns"}, {"x.EW", "x ew"}}));
+  EXPECT_EQ(files_of(c), (std::map<std::string, std::string>{{"x.NS", "x ns"}, {"x.EW", "x ew"}}));
   std::map<std::string, std::string> why;
   for (const SkippedMember& s : c.skipped) why[s.name] = s.why;
   EXPECT_EQ(why, (std::map<std::string, std::string>{
@@ -108,7 +106,8 @@ TEST(ArchiveReader, OnlyRegularFilesAreReadWhateverTheirNames) {
 }
 
 TEST(ArchiveReader, MembersNotWantedAreNotRead) {
-  const std::string bytes = tar_archive({{"a.NS", "1"}, {"readme.txt", "2"}, {"b.EW.gz", gzip_bytes("3")}});
+  const std::string bytes =
+      tar_archive({{"a.NS", "1"}, {"readme.txt", "2"}, {"b.EW.gz", gzip_bytes("3")}});
   const ArchiveContents c =
       read_archive_bytes(bytes, "a.tar", [](const std::string& f) { return f != "readme.txt"; });
   EXPECT_EQ(files_of(c), (std::map<std::string, std::string>{{"a.NS", "1"}, {"b.EW", "3"}}));
@@ -157,8 +156,9 @@ TEST(ArchiveReader, TotalLimitStopsTheWholeArgumentAndSaysSo) {
   const ArchiveContents c = read_archive_bytes(bytes, "a.tar", everything, limits);
   EXPECT_EQ(files_of(c), (std::map<std::string, std::string>{{"a.NS", k}, {"c.NS", k}}));
   ASSERT_EQ(c.problems.size(), 1u);
-  EXPECT_EQ(c.problems[0],
-            "a.tar:in.tgz: more than 2500 bytes decompressed from one archive; the rest is not read");
+  EXPECT_EQ(
+      c.problems[0],
+      "a.tar:in.tgz: more than 2500 bytes decompressed from one archive; the rest is not read");
   ASSERT_EQ(c.skipped.size(), 1u);
   EXPECT_EQ(c.skipped[0].name, "a.tar:in.tgz:d.NS");
 }
@@ -184,8 +184,8 @@ TEST(ArchiveReader, TruncatedArchiveKeepsEveryMemberReadWholeAndReportsTheDamage
     for (std::size_t cut = 0; cut < whole.size(); cut += gzip ? 7 : 211) {
       const ArchiveContents c = read_archive_bytes(whole.substr(0, cut), "a.tar", everything);
       if (!gzip) {
-        const auto whole_members = static_cast<std::size_t>(
-            std::count_if(data_end.begin(), data_end.end(), [&](std::size_t e) { return e <= cut; }));
+        const auto whole_members = static_cast<std::size_t>(std::count_if(
+            data_end.begin(), data_end.end(), [&](std::size_t e) { return e <= cut; }));
         EXPECT_EQ(c.members.size(), whole_members) << "cut at " << cut;
       }
       // The longer the bytes, the more is read: a cut never loses members before it.
@@ -201,9 +201,9 @@ TEST(ArchiveReader, TruncatedArchiveKeepsEveryMemberReadWholeAndReportsTheDamage
     }
     // Only the gzip trailer gone: every member is there whole, and read.
     if (gzip) {
-      EXPECT_EQ(read_archive_bytes(whole.substr(0, whole.size() - 8), "a.tar", everything)
-                    .members.size(),
-                6u);
+      EXPECT_EQ(
+          read_archive_bytes(whole.substr(0, whole.size() - 8), "a.tar", everything).members.size(),
+          6u);
     }
   }
 }

@@ -26,11 +26,13 @@ std::string write_archive(const TempDir& t, const std::string& name, const std::
 
 TEST(ArchiveStations, MembersAreGroupedByStemAndCarriedInMemory) {
   TempDir t;
-  const std::string a = write_archive(
-      t, "e.tgz",
-      tar_archive({{"x/S.NS", "ns"}, {"y/S.EW", "EW upper"}, {"S.ew", "ew lower"}, {"S.UD", "ud"},
-                   {"readme.txt", "not a record"}},
-                  true));
+  const std::string a = write_archive(t, "e.tgz",
+                                      tar_archive({{"x/S.NS", "ns"},
+                                                   {"y/S.EW", "EW upper"},
+                                                   {"S.ew", "ew lower"},
+                                                   {"S.UD", "ud"},
+                                                   {"readme.txt", "not a record"}},
+                                                  true));
   // The same archive twice is read once.
   const StationSearch s = find_stations({a, a});
   ASSERT_EQ(s.stations.size(), 1u) << s.conflict;
@@ -46,17 +48,19 @@ TEST(ArchiveStations, MembersAreGroupedByStemAndCarriedInMemory) {
 
 TEST(ArchiveStations, WhatAnArchiveCannotGiveIsReportedAgainstItsStation) {
   TempDir t;
-  const std::string a = write_archive(
-      t, "e.tar",
-      tar_archive({{"S.NS", "1"}, {"S.EW", "", TarMember::Kind::symlink, "/etc/passwd"},
-                   {"S.UD", "2"}, {"d/S.UD", "3"}}));
+  const std::string a =
+      write_archive(t, "e.tar",
+                    tar_archive({{"S.NS", "1"},
+                                 {"S.EW", "", TarMember::Kind::symlink, "/etc/passwd"},
+                                 {"S.UD", "2"},
+                                 {"d/S.UD", "3"}}));
   const StationSearch s = find_stations({a});
   EXPECT_TRUE(s.stations.empty());
   ASSERT_EQ(s.incomplete.size(), 1u);
   EXPECT_EQ(missing_components(s.incomplete[0]), a + ":S.EW: a symbolic link, not read");
   ASSERT_EQ(s.problems.size(), 1u);
-  EXPECT_EQ(s.problems[0], a + ":d/S.UD: a second UD record of S in the archive, not read (" + a +
-                               ":S.UD is)");
+  EXPECT_EQ(s.problems[0],
+            a + ":d/S.UD: a second UD record of S in the archive, not read (" + a + ":S.UD is)");
 }
 
 TEST(ArchiveStations, ArchiveWithoutRecordsOrUnreadableIsAProblemNotAStation) {
@@ -66,8 +70,9 @@ TEST(ArchiveStations, ArchiveWithoutRecordsOrUnreadableIsAProblemNotAStation) {
   const StationSearch s = find_stations({empty, text, (t.path() / "missing.tar").string()});
   EXPECT_TRUE(s.stations.empty() && s.incomplete.empty());
   ASSERT_EQ(s.problems.size(), 3u);
-  EXPECT_EQ(s.problems[0], empty + ": no station in this archive (no .ns, .ew, .ud or .NS, .EW, "
-                                   ".UD record members)");
+  EXPECT_EQ(s.problems[0], empty +
+                               ": no station in this archive (no .ns, .ew, .ud or .NS, .EW, "
+                               ".UD record members)");
   EXPECT_NE(s.problems[1].find(text + ": "), std::string::npos);
   EXPECT_NE(s.problems[2].find("cannot read the archive: No such file or directory"),
             std::string::npos);

@@ -40,7 +40,9 @@ std::string tar_archive(const std::vector<TarMember>& members, bool gzip) {
         archive_entry_set_filetype(e, AE_IFREG);
         archive_entry_set_size(e, static_cast<la_int64_t>(m.content.size()));
         break;
-      case TarMember::Kind::folder: archive_entry_set_filetype(e, AE_IFDIR); break;
+      case TarMember::Kind::folder:
+        archive_entry_set_filetype(e, AE_IFDIR);
+        break;
       case TarMember::Kind::symlink:
         archive_entry_set_filetype(e, AE_IFLNK);
         archive_entry_set_symlink(e, m.target.c_str());
@@ -49,7 +51,9 @@ std::string tar_archive(const std::vector<TarMember>& members, bool gzip) {
         archive_entry_set_filetype(e, AE_IFREG);
         archive_entry_set_hardlink(e, m.target.c_str());
         break;
-      case TarMember::Kind::fifo: archive_entry_set_filetype(e, AE_IFIFO); break;
+      case TarMember::Kind::fifo:
+        archive_entry_set_filetype(e, AE_IFIFO);
+        break;
       case TarMember::Kind::device:
         archive_entry_set_filetype(e, AE_IFCHR);
         archive_entry_set_rdev(e, makedev(1, 5));
