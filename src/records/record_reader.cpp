@@ -36,6 +36,12 @@ textio::Input open_record(const std::string& name, bool create_missing) {
   return textio::open_for_reading(name, textio::unit_file, create_missing, "record file");
 }
 
+textio::Input open_record_text(const std::string& text, const std::string& name) {
+  textio::Input in = textio::Input::from_text(text, textio::unit_file, name);
+  in.describe("record file");
+  return in;
+}
+
 RecordHeader read_record_header(textio::Input& in) {
   RecordHeader h;
   for (int n = 0; n < header_before_scale; ++n) skip_header_line(in, h.lines);

@@ -42,6 +42,10 @@ struct RecordRead {
 // create_missing is set, and reported otherwise.
 textio::Input open_record(const std::string& name, bool create_missing);
 
+// The record held in `text` (a member read from an archive), read as its
+// file would be; `name` names it in reports.
+textio::Input open_record_text(const std::string& text, const std::string& name);
+
 // Passes over the 13 header lines and reads the scale line
 // "(18X,F4.0,6X,F10.0)"; the reading stops at the end of the scale line.
 RecordHeader read_record_header(textio::Input& in);

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "records/constants.h"
+#include "files/archive.h"
 #include "run/stations.h"
 
 namespace smproc {
@@ -101,6 +102,12 @@ std::string read_answer_options(const CLI::App& app, const Typed& t, AnswerOptio
 // The dialogue's record files for its names, or a usage error.
 std::string read_dialogue_names(const std::vector<std::string>& names, RecordNames& records) {
   const std::string without = "; several stations need --answers or answer options";
+  for (const std::string& name : names) {
+    if (textio::is_archive_name(name))
+      return name +
+             " is an archive; archives are read without the dialogue: give --answers or "
+             "answer options";
+  }
   if (names.size() == 1) {
     std::error_code ec;
     if (std::filesystem::is_directory(names[0], ec)) return names[0] + " is a folder" + without;
@@ -152,8 +159,9 @@ std::string usage() {
          "  --skip N                leave N samples out between written rows\n"
          "  --waveform NAME         the waveform file (default wave.csv)\n"
          "  -j, --jobs N            stations processed at once (default: the cores)\n"
-         "  STATION                 a stem, one of its three files, or a folder of them;\n"
-         "                          a KiK-net stem is STEM_borehole and STEM_surface\n"
+         "  STATION                 a stem, one of its three files, a folder of them, or\n"
+         "                          an archive of them (.tar, .tar.gz, .tgz); a KiK-net\n"
+         "                          stem is STEM_borehole and STEM_surface\n"
          "With several stations or -o, each station's files and its console.txt go to\n"
          "DIR/STEM/ (DIR: -o, or this folder), and DIR/summary.csv lists every station.\n"
          "\n"

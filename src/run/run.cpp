@@ -158,13 +158,15 @@ namespace {
 // header or --rate sets), the calibration. The file closes before the count
 // is shown.
 void read_component(State& s, textio::Console& con, textio::Warnings& warnings, int c,
-                    const std::string& name, bool create_missing, const RunOptions& options) {
+                    const std::string& name, const RecordBytes& bytes, bool create_missing,
+                    const RunOptions& options) {
   ComponentState& comp = s.components[c];
   comp.file = name;
   RecordHeader header;
   SampleCount count;
   {
-    textio::Input in = open_record(name, create_missing);
+    textio::Input in =
+        bytes.text ? open_record_text(*bytes.text, name) : open_record(name, create_missing);
     header = read_record_header(in);
     echo_scale(con, header.sf1, header.sf2);
     count = read_samples(in, header, comp.calibrated);
@@ -206,11 +208,16 @@ void through_frequency_domain(State& s) {
   }
 }
 
-// No output may replace a record file.
+// No output may replace a record file, or the archive a record came from.
 textio::OutputPlace keeping_records(const textio::OutputPlace& place, const RecordNames& names) {
   textio::OutputPlace kept = place;
-  for (const std::string* name : {&names.ns, &names.ew, &names.ud}) {
-    const std::string file = textio::trim_name(*name);
+  const std::string* files[] = {&names.ns, &names.ew, &names.ud};
+  for (int c = 0; c < 3; ++c) {
+    if (const std::string& archive = names.in_memory[c].archive; names.in_memory[c].text) {
+      kept.protect(archive, "the archive " + archive);
+      continue;
+    }
+    const std::string file = textio::trim_name(*files[c]);
     kept.protect(file, "the record file " + file);
   }
   return kept;
@@ -228,7 +235,8 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
   // 2. Records NS, EW, UD; nt is then the UD count.
   const std::string* files[] = {&names.ns, &names.ew, &names.ud};
   for (int c = 0; c < 3; ++c)
-    read_component(s, con, warnings, c, *files[c], names.create_missing, options);
+    read_component(s, con, warnings, c, *files[c], names.in_memory[c], names.create_missing,
+                   options);
   settle_rate(s, options);
   warn_of_headers(warnings, {s.components[0].file, s.components[1].file, s.components[2].file},
                   {&s.components[0].record, &s.components[1].record, &s.components[2].record},

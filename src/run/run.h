@@ -10,6 +10,7 @@
 #include "metrics/column.h"
 #include "records/constants.h"
 #include "records/record_header.h"
+#include "records/series.h"
 #include "run/state.h"
 #include "textio/console.h"
 #include "files/files.h"
@@ -18,14 +19,31 @@
 
 namespace smproc {
 
+// A record's text held in memory (a member read from an archive), and the
+// archive it came from, which no output may replace.
+struct RecordBytes {
+  std::shared_ptr<const std::string> text;
+  std::string archive;
+};
+
 // The three component record files, NS, EW, UD.
 struct RecordNames {
+  RecordNames() = default;
+  RecordNames(std::string ns_file, std::string ew_file, std::string ud_file, bool create = true)
+      : ns(std::move(ns_file)),
+        ew(std::move(ew_file)),
+        ud(std::move(ud_file)),
+        create_missing(create) {}
+
   std::string ns = std::string(default_stem) + ".ns";
   std::string ew = std::string(default_stem) + ".ew";
   std::string ud = std::string(default_stem) + ".ud";
   // The fixed names are created empty when missing (their first read then
   // meets the end of the file); names a user gave are reported instead.
   bool create_missing = true;
+  // Where a component's text is set, the record is read from it, and its
+  // name ("ARCHIVE:MEMBER") only names it in reports and warnings.
+  PerComponent<RecordBytes> in_memory{};
 };
 
 // A block of answers that many runs read without each holding a copy.

@@ -1,11 +1,13 @@
 #include "run/stations.h"
 
+#include "files/archive.h"
 #include "records/component.h"
 #include "records/record_name.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <system_error>
 
 namespace smproc {
@@ -86,6 +88,7 @@ struct Found {
   PerComponent<std::string> files;  // empty where none
   PerComponent<bool> lower{};       // the file has the lower-case ending
   PerComponent<std::string> unusable;  // where no file is: what stands there instead
+  PerComponent<RecordBytes> in_memory{};  // members read from an archive
 };
 
 // Sets by their stem's absolute path and their sensor, so a set named twice
@@ -98,6 +101,16 @@ class Stems {
     if (it == by_key_.end()) {
       const std::string name = station_name(fs::path(stem).filename().string(), sensor);
       it = by_key_.emplace(k, Found{stem, sensor, name, {}, {}, {}}).first;
+    }
+    return it->second;
+  }
+  // A set inside an archive, by the archive's absolute path, the member's
+  // folder in it and the sensor; `stem` as reports show it ("ARCHIVE:STEM").
+  Found& at_member(const std::string& key, const std::string& stem, Sensor sensor) {
+    auto it = by_key_.find(key);
+    if (it == by_key_.end()) {
+      const std::string name = station_name(fs::path(stem).filename().string(), sensor);
+      it = by_key_.emplace(key, Found{stem, sensor, name, {}, {}, {}, {}}).first;
     }
     return it->second;
   }
@@ -180,6 +193,62 @@ bool search_folder(const std::string& folder, Stems& stems, std::vector<std::str
   return any;
 }
 
+// A member's plain file name as a record: its stem, component and sensor;
+// none when it has no component ending or its stem could not name a folder.
+std::optional<RecordName> member_record(const std::string& file) {
+  std::optional<RecordName> r = parse_record_name(file);
+  if (!r || !usable_name(r->stem)) return std::nullopt;
+  return r;
+}
+
+std::string absolute_key(const std::string& path) {
+  std::error_code ec;
+  fs::path key = fs::absolute(path, ec);
+  if (ec) key = path;
+  return key.lexically_normal().string();
+}
+
+// The archive's record members, grouped by stem: a member's folder part is
+// dropped, so a stem found twice in one archive is reported, not a second station.
+void search_archive(const std::string& arg, Stems& stems, std::vector<std::string>& problems) {
+  const textio::ArchiveContents contents = textio::read_archive_file(
+      arg, [](const std::string& file) { return member_record(file).has_value(); });
+  problems.insert(problems.end(), contents.problems.begin(), contents.problems.end());
+  // The archive as the key's start, so the same archive named twice gives the same stems.
+  const std::string key = absolute_key(arg) + ":";
+  auto found = [&](const std::string& folder, const RecordName& r) -> Found& {
+    return stems.at_member(key + r.stem + '\0' + std::string(sensor_name(r.sensor)),
+                           folder + r.stem, r.sensor);
+  };
+  bool any = false;
+  for (const textio::ArchiveMember& m : contents.members) {
+    const RecordName r = *member_record(m.file);
+    Found& f = found(m.folder, r);
+    const int c = r.component;
+    any = true;
+    if (f.in_memory[c].text && f.lower[c] == r.lower) {
+      problems.push_back(m.name + ": a second " + std::string(component_name(c)) + " record of " +
+                         r.stem + " in the archive, not read (" + f.files[c] + " is)");
+      continue;
+    }
+    // Where both endings exist, the lower-case member is read, as from a folder.
+    if (f.in_memory[c].text && f.lower[c]) continue;
+    f.files[c] = m.name;
+    f.lower[c] = r.lower;
+    f.in_memory[c] = {m.bytes, arg};
+  }
+  for (const textio::SkippedMember& m : contents.skipped) {
+    const RecordName r = *member_record(m.file);
+    Found& f = found(m.folder, r);
+    std::string& why = f.unusable[r.component];
+    if (why.empty()) why = m.name + ": " + m.why;
+    any = true;
+  }
+  if (!any && contents.problems.empty())
+    problems.push_back(arg + ": no station in this archive (no record members ending " +
+                       std::string(endings_text) + ")");
+}
+
 }  // namespace
 
 std::string drop_component_ending(const std::string& name) {
@@ -225,8 +294,15 @@ SetChoice choose_set(const std::string& name) {
 StationSearch find_stations(const std::vector<std::string>& args) {
   StationSearch search;
   Stems stems;
+  std::set<std::string> archives_read;
   for (const std::string& arg : args) {
     std::error_code ec;
+    // An archive is read once, however often it is named.
+    if (textio::is_archive_name(arg) && !fs::is_directory(arg, ec)) {
+      if (archives_read.insert(absolute_key(arg)).second)
+        search_archive(arg, stems, search.problems);
+      continue;
+    }
     // One of a set's files stands for that set; a bare stem for each of its sets.
     const std::optional<RecordName> named = path_record_name(arg);
     const std::string stem = named ? named->stem : arg;
@@ -286,7 +362,9 @@ StationSearch find_stations(const std::vector<std::string>& args) {
                         "); their outputs would share one folder";
     }
     if (!f.files[0].empty() && !f.files[1].empty() && !f.files[2].empty()) {
-      search.stations.push_back({f.name, {f.files[0], f.files[1], f.files[2], false}, f.sensor});
+      Station station{f.name, {f.files[0], f.files[1], f.files[2], false}, f.sensor};
+      station.records.in_memory = f.in_memory;
+      search.stations.push_back(std::move(station));
     } else {
       IncompleteStation s{f.name, {}, {}};
       for (int c = 0; c < 3; ++c) {

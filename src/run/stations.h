@@ -70,6 +70,10 @@ SetChoice choose_set(const std::string& name);
 // record files is the stem. Files without a component ending are ignored.
 // A bare stem stands for each of its sets (K-NET's, each KiK-net sensor's)
 // that has a file; one of its files, for that file's set.
+// An archive (.tar, .tar.gz, .tgz) is read into memory: its record members
+// are stations' records (named "ARCHIVE:MEMBER"), grouped by stem within
+// each of its folders; what it could not give is a problem or an unusable
+// component.
 StationSearch find_stations(const std::vector<std::string>& args);
 
 // "missing EW and UD", "st.ns: not a regular file": what an incomplete
