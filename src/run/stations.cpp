@@ -106,12 +106,10 @@ class Stems {
   }
   // A set inside an archive, by the archive's absolute path, the member's
   // folder in it and the sensor; `stem` as reports show it ("ARCHIVE:STEM").
-  Found& at_member(const std::string& key, const std::string& stem, Sensor sensor) {
+  Found& at_member(const std::string& key, const std::string& stem, Sensor sensor,
+                   const std::string& name) {
     auto it = by_key_.find(key);
-    if (it == by_key_.end()) {
-      const std::string name = station_name(fs::path(stem).filename().string(), sensor);
-      it = by_key_.emplace(key, Found{stem, sensor, name, {}, {}, {}, {}}).first;
-    }
+    if (it == by_key_.end()) it = by_key_.emplace(key, Found{stem, sensor, name, {}, {}, {}, {}}).first;
     return it->second;
   }
   Found* find(const std::string& stem, Sensor sensor) {
@@ -218,7 +216,7 @@ void search_archive(const std::string& arg, Stems& stems, std::vector<std::strin
   const std::string key = absolute_key(arg) + ":";
   auto found = [&](const std::string& folder, const RecordName& r) -> Found& {
     return stems.at_member(key + r.stem + '\0' + std::string(sensor_name(r.sensor)),
-                           folder + r.stem, r.sensor);
+                           folder + r.stem, r.sensor, station_name(r.stem, r.sensor));
   };
   bool any = false;
   for (const textio::ArchiveMember& m : contents.members) {

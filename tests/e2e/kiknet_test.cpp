@@ -79,7 +79,7 @@ TEST(KikNet, AFolderWithBothSensorsIsTwoStationsLikeTheirKnetCopies) {
   const auto copied = file_tree(dir.path() / "copied");
   for (const char* station : {"K_borehole", "K_surface"}) {
     const auto files = files_in(tree, station);
-    EXPECT_EQ(files.size(), 3u) << station;  // amp3.csv, vel.csv, console.txt
+    EXPECT_EQ(files.size(), 4u) << station;  // amp3.csv, vel.csv, console.txt, answers.txt
     EXPECT_EQ(files, files_in(copied, station)) << station;
   }
   ASSERT_EQ(tree.count("summary.csv"), 1u);

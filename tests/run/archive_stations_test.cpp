@@ -71,8 +71,8 @@ TEST(ArchiveStations, ArchiveWithoutRecordsOrUnreadableIsAProblemNotAStation) {
   EXPECT_TRUE(s.stations.empty() && s.incomplete.empty());
   ASSERT_EQ(s.problems.size(), 3u);
   EXPECT_EQ(s.problems[0], empty +
-                               ": no station in this archive (no .ns, .ew, .ud or .NS, .EW, "
-                               ".UD record members)");
+                               ": no station in this archive (no record members ending .ns, .ew, "
+                               ".ud, .ns1, .ew1, .ud1, .ns2, .ew2 or .ud2, in lower or upper case)");
   EXPECT_NE(s.problems[1].find(text + ": "), std::string::npos);
   EXPECT_NE(s.problems[2].find("cannot read the archive: No such file or directory"),
             std::string::npos);
