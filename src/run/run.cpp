@@ -213,6 +213,9 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
   warn_of_headers(warnings, {s.components[0].file, s.components[1].file, s.components[2].file},
                   {&s.components[0].record, &s.components[1].record, &s.components[2].record},
                   options.rate_from_header);
+  warn_of_header_peaks(warnings, {s.components[0].file, s.components[1].file, s.components[2].file},
+                       {&s.components[0].record, &s.components[1].record, &s.components[2].record},
+                       std::as_const(s).calibrated());
   // 3. Polarity.
   ask_polarity(con, a);
   reverse_chosen(s);
@@ -228,6 +231,7 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
   // 5-6. Band-pass and operator, asked for before any transform is made.
   ask_bandpass(con, warnings, a);
   warn_of_empty_band(warnings, a, s.grid);
+  warn_of_corners_above_nyquist(warnings, a, s.dt);
   ask_operation(con, a);
   // 7-9. The spectra, amp3.csv, the series back.
   through_frequency_domain(s);
