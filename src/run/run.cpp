@@ -263,6 +263,8 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
 RunSummary summarize(const State& s) {
   StationData data;
   data.header = header_facts(s.components[0].record.header);
+  for (int c = 0; c < 3; ++c)
+    data.max_acc_gal[c] = header_facts(s.components[c].record.header).max_acc_gal;
   for (int c = 0; c < 3; ++c) {
     // A failed run may end before it counts a record's samples; once the
     // waveform file is written, every record was read.
