@@ -56,13 +56,5 @@ TEST(HeaderTime, OnlyTimesThatExistInTheHeadersForm) {
     EXPECT_FALSE(header_time(text)) << text;
 }
 
-TEST(HeaderTime, ShiftsOfWholeDaysAndYearsKeepTheCalendar) {
-  const CivilTime t{2015, 12, 31, 23, 59, 59};
-  EXPECT_EQ(iso8601_utc(shifted(t, 1)), "2016-01-01T00:00:00Z");
-  EXPECT_EQ(iso8601_utc(shifted(t, 366LL * 86400)), "2016-12-31T23:59:59Z");  // 2016 a leap year
-  EXPECT_EQ(iso8601_utc(shifted(t, -365LL * 86400)), "2014-12-31T23:59:59Z");
-  EXPECT_EQ(iso8601_utc(shifted({1970, 1, 1, 0, 0, 0}, -1)), "1969-12-31T23:59:59Z");
-}
-
 }  // namespace
 }  // namespace smproc
