@@ -1,8 +1,13 @@
 #include "dialogue/records.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <optional>
+#include <span>
 
 #include "records/component.h"
+#include "records/record_checks.h"
 #include "records/record_header.h"
 #include "records/record_name.h"
 #include "textio/text_output.h"
@@ -90,6 +95,12 @@ void warn_of_record(textio::Warnings& warnings, const std::string& name,
                  std::to_string(r.lines_with_ignored_values) +
                  " sample lines were ignored (a line ends its group of eight)");
   }
+  if (r.left_out > 0) {
+    warnings.add(name + ": the last " + std::to_string(r.left_out) +
+                 (r.left_out == 1 ? " value, after the last full group of eight, is"
+                                  : " values, after the last full group of eight, are") +
+                 " left out (samples are read in groups of eight)");
+  }
   if (r.values > capacity) {
     warnings.add(name + ": holds " + std::to_string(r.values) + " samples; only the first " +
                  std::to_string(capacity) + " are kept, and the mean is taken over those " +
@@ -122,6 +133,29 @@ void warn_of_headers(textio::Warnings& warnings, const PerComponent<std::string>
                  "); all three are processed with the UD count, " + std::to_string(ud) +
                  ": a longer record is cut there, a shorter one continues with what stands "
                  "past its own count (its unconverted last values, then zeros)");
+  }
+}
+
+void warn_of_header_peaks(textio::Warnings& warnings, const PerComponent<std::string>& files,
+                          const PerComponent<const RecordRead*>& records,
+                          const PerComponent<const Series*>& calibrated) {
+  for (int c = 0; c < 3; ++c) {
+    const RecordRead& r = *records[c];
+    const std::optional<StatedNumber> stated = header_facts(r.header).max_acc_gal;
+    if (!stated) continue;
+    const std::span<const double> held = calibrated[c]->values();
+    const auto n = std::min<std::size_t>(held.size(), static_cast<std::size_t>(std::max(r.nt, 0)));
+    const double own = peak_magnitude(held.first(n));
+    // No samples, or values that are not numbers: other warnings and the
+    // run's own report say so.
+    if (n == 0 || !std::isfinite(own) || header_peak_agrees(stated->value, own)) continue;
+    const std::string scale = r.header.size() >= 14 ? std::string(header_value(r.header[13])) : "";
+    char own_text[64];
+    std::snprintf(own_text, sizeof own_text, "%.4f", own);
+    warnings.add(files[c] + ": the record's own peak is " + own_text +
+                 " gal (mean removed, scaled), its header's Max. Acc. " + stated->text +
+                 " gal: they differ by more than 0.0005 gal + 0.1 %, so the scale factor" +
+                 (scale.empty() ? std::string() : " " + scale) + " or the samples may be wrong");
   }
 }
 

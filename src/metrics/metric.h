@@ -34,6 +34,7 @@ struct Processing {
 // What a station's run found, as far as it got.
 struct StationData {
   HeaderFacts header;                        // as the NS record's header states them
+  PerComponent<std::optional<StatedNumber>> max_acc_gal;  // each header's Max. Acc.
   PerComponent<std::optional<int>> samples;  // each record's count; none: not counted
   std::optional<WaveformSeries> waveform;    // none: no waveform file was written
   Processing processing;

@@ -1,5 +1,6 @@
 #include "metrics/registry.h"
 
+#include "metrics/event_metadata.h"
 #include "metrics/peaks.h"
 #include "metrics/provenance.h"
 #include "metrics/record_facts.h"
@@ -12,6 +13,7 @@ namespace {
 constexpr Metric registered[] = {
     record_facts,
     peaks,
+    event_metadata,
     provenance,  // last: how the outputs were made
 };
 

@@ -26,6 +26,8 @@ struct SampleCount {
   // Values after the eighth on sample lines, passed over, and their lines.
   long long ignored_values = 0;
   long long lines_with_ignored_values = 0;
+  // Values read after the last complete group of eight: left out of the count.
+  long long left_out = 0;
 };
 
 // What a record told beyond its samples: its header and its count.
@@ -35,6 +37,7 @@ struct RecordRead {
   long long values = 0;
   long long ignored_values = 0;
   long long lines_with_ignored_values = 0;
+  long long left_out = 0;
   std::vector<std::string> header;
 };
 

@@ -241,6 +241,9 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
   warn_of_headers(warnings, {s.components[0].file, s.components[1].file, s.components[2].file},
                   {&s.components[0].record, &s.components[1].record, &s.components[2].record},
                   !options.rate_hz && !usable_rate(header_facts(s.components[0].record.header)));
+  warn_of_header_peaks(warnings, {s.components[0].file, s.components[1].file, s.components[2].file},
+                       {&s.components[0].record, &s.components[1].record, &s.components[2].record},
+                       std::as_const(s).calibrated());
   // 3. Polarity.
   ask_polarity(con, a);
   reverse_chosen(s);
@@ -256,6 +259,7 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
   // 5-6. Band-pass and operator, asked for before any transform is made.
   ask_bandpass(con, warnings, a);
   warn_of_empty_band(warnings, a, s.grid);
+  warn_of_corners_above_nyquist(warnings, a, s.dt);
   ask_operation(con, a);
   s.processing_answered = true;
   // 7-9. The spectra, amp3.csv, the series back.
@@ -288,6 +292,8 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
 RunSummary summarize(const State& s) {
   StationData data;
   data.header = header_facts(s.components[0].record.header);
+  for (int c = 0; c < 3; ++c)
+    data.max_acc_gal[c] = header_facts(s.components[c].record.header).max_acc_gal;
   for (int c = 0; c < 3; ++c) {
     // A failed run may end before it counts a record's samples; once the
     // waveform file is written, every record was read.

@@ -34,6 +34,16 @@ TEST(RecordWarningsTest, IgnoredValuesOverlongAndEmptyRecords) {
         "those 33000"}},
       {{0, 0, 0, 0}, {"r.ns: holds no samples"}},
       {{8, 8, 0, 0}, {}},
+      {{800, 800, 0, 0, 3},
+       {"r.ns: the last 3 values, after the last full group of eight, are left out (samples "
+        "are read in groups of eight)"}},
+      {{8, 8, 0, 0, 1},
+       {"r.ns: the last 1 value, after the last full group of eight, is left out (samples are "
+        "read in groups of eight)"}},
+      {{0, 0, 0, 0, 5},
+       {"r.ns: the last 5 values, after the last full group of eight, are left out (samples "
+        "are read in groups of eight)",
+        "r.ns: holds no samples"}},
   };
   for (const Case& t : cases) {
     textio::Warnings warnings;
@@ -49,7 +59,11 @@ std::vector<std::string> direction_warnings(const PerComponent<std::string>& fil
   PerComponent<RecordRead> records;
   for (int c = 0; c < 3; ++c) {
     records[c].nt = 8;
-    records[c].header = {"Sampling Freq(Hz) 100Hz", "Dir.              " + stated[c]};
+    // Each header fact on its line: Dir. is the 13th.
+    records[c].header = {"Origin Time", "Lat.", "Long.", "Depth. (km)", "Mag.", "Station Code",
+                         "Station Lat.", "Station Long.", "Station Height(m)", "Record Time",
+                         "Sampling Freq(Hz) 100Hz", "Duration Time(s)",
+                         "Dir.              " + stated[c]};
   }
   textio::Warnings warnings;
   warn_of_headers(warnings, files, {&records[0], &records[1], &records[2]}, false);
@@ -104,6 +118,47 @@ TEST(RecordWarningsTest, DirectionsNameTheComponentAndTheSensorReadAs) {
   };
   for (const Case& c : cases)
     EXPECT_EQ(direction_warnings(c.files, c.stated), c.warnings) << c.what;
+}
+
+// The header's Max. Acc. against each record's own peak over its counted
+// samples: only a record outside the tolerance is warned of, naming its
+// file, both peaks and its scale factor.
+TEST(RecordWarningsTest, HeaderPeakFarFromTheRecordsOwnIsWarnedOf) {
+  const auto record = [](const std::string& max_acc, int nt) {
+    RecordRead r;
+    r.nt = nt;
+    r.header = {"Origin Time       2014/12/31 23:49:00", "Lat.              35.785",
+                "Long.             139.887",             "Depth. (km)       84",
+                "Mag.              4.2",                 "Station Code      CHB002",
+                "Station Lat.      35.7868",             "Station Long.     139.9031",
+                "Station Height(m) 14",                  "Record Time       2014/12/31 23:50:00",
+                "Sampling Freq(Hz) 100Hz",               "Duration Time(s)  68",
+                "Dir.              N-S",                 "Scale Factor      7845(gal)/8223790",
+                "Max. Acc. (gal)   " + max_acc};
+    return r;
+  };
+  Series x;
+  for (double v : {1.0, -3.868, 2.0, 0.5, 9.0}) x.append(v);  // 9 lies past the count
+  struct Case { std::string max_acc; int nt; bool warned; };
+  const Case cases[] = {
+      {"3.868", 4, false},  {"3.872", 4, false},  // 0.0005 + 0.003872 = 0.004372 away allowed
+      {"3.873", 4, true},   {"3.8", 4, true},   {"", 4, false}, {"n/a", 4, false},
+      {"3.868", 0, false},  // no samples: said otherwise
+  };
+  for (const Case& t : cases) {
+    const RecordRead ns = record(t.max_acc, t.nt), ew = record("", 4), ud = record("", 4);
+    textio::Warnings warnings;
+    warn_of_header_peaks(warnings, {"r.ns", "r.ew", "r.ud"}, {&ns, &ew, &ud}, {&x, &x, &x});
+    EXPECT_EQ(warnings.all().size(), t.warned ? 1u : 0u) << t.max_acc;
+  }
+  const RecordRead ns = record("1.5", 4), ew = record("3.868", 4), ud = record("3.868", 4);
+  textio::Warnings warnings;
+  warn_of_header_peaks(warnings, {"r.ns", "r.ew", "r.ud"}, {&ns, &ew, &ud}, {&x, &x, &x});
+  EXPECT_EQ(warnings.all(),
+            std::vector<std::string>{
+                "r.ns: the record's own peak is 3.8680 gal (mean removed, scaled), its header's "
+                "Max. Acc. 1.5 gal: they differ by more than 0.0005 gal + 0.1 %, so the scale "
+                "factor 7845(gal)/8223790 or the samples may be wrong"});
 }
 
 }  // namespace

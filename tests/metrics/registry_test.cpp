@@ -19,7 +19,15 @@ std::vector<std::string> names_of(const StationResult& r) {
 TEST(RegisteredMetrics, SameColumnsWhateverTheStationGotTo) {
   const std::vector<double> x(10, 1.0);
   StationData full;
-  full.header.station_code = "C";
+  full.header = header_facts({"Origin Time       2014/12/31 23:49:00", "Lat.              35.785",
+                              "Long.             139.887", "Depth. (km)       84",
+                              "Mag.              4.2", "Station Code      C",
+                              "Station Lat.      35.7868", "Station Long.     139.9031",
+                              "Station Height(m) 14", "Record Time       2014/12/31 23:50:00",
+                              "Sampling Freq(Hz) 100Hz", "Duration Time(s)  68",
+                              "Dir.              4", "Scale Factor      7845(gal)/8223790",
+                              "Max. Acc. (gal)   3.868"});
+  full.max_acc_gal = {full.header.max_acc_gal, full.header.max_acc_gal, full.header.max_acc_gal};
   full.samples = {10, 10, 10};
   full.waveform = WaveformSeries{{x, x, x}, 10, 1, 0.01};
   full.processing = {100.0, true, Corners{0.1, 0.2, 20, 25}, Operation::integrate};
@@ -28,8 +36,11 @@ TEST(RegisteredMetrics, SameColumnsWhateverTheStationGotTo) {
   const std::vector<std::string> want = {
       "station_code", "station_latitude", "station_longitude", "sampling_frequency", "samples_ns",
       "samples_ew",   "samples_ud",       "peak_ns",           "peak_time_ns",       "peak_ew",
-      "peak_time_ew", "peak_ud",          "peak_time_ud",      "rate_hz",            "bandpass_hz",
-      "operation",    "output_quantity",  "output_unit",       "smproc_version"};
+      "peak_time_ew", "peak_ud",          "peak_time_ud",
+      "sensor", "origin_time_utc", "event_latitude", "event_longitude", "event_depth_km",
+      "magnitude", "station_height_m", "record_start_utc", "duration_s", "header_max_acc_gal",
+      "epicentral_distance_km", "hypocentral_distance_km", "rate_hz", "bandpass_hz",
+      "operation", "output_quantity", "output_unit", "smproc_version"};
   const StationResult layout = measure(StationData{});
   EXPECT_EQ(names_of(layout), want);
   EXPECT_EQ(names_of(measure(full)), want);
