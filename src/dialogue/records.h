@@ -19,10 +19,10 @@ void echo_scale(textio::Console& con, double sf1, double sf2);
 // An empty line and " NT and DT=" with the record's count and the interval.
 void echo_count(textio::Console& con, int nt, double dt);
 
-// Warns of values passed over, values past the capacity and a record
+// Warns of values passed over, values past `capacity` and a record
 // without samples, naming the record file.
 void warn_of_record(textio::Warnings& warnings, const std::string& name,
-                    const SampleCount& count);
+                    const SampleCount& count, int capacity = smproc::capacity);
 
 // Warns of headers that state another sampling rate (unless the rate is
 // taken from them) or another direction than the run assumes, and of

@@ -38,6 +38,8 @@ void add_processing_options(CLI::App& app, RunSetup& defaults) {
   app.add_flag("--full-precision", defaults.full_precision,
                "write every number of amp3.csv and the waveform file as the shortest text that "
                "reads back to the same double");
+  app.add_flag("--long-records", defaults.long_records,
+               "take records longer than 33000 values, transforms up to 2^24 points");
 }
 
 // Checks the answer options and turns them into the answers they stand for;
@@ -142,6 +144,8 @@ std::string usage() {
          "                          (Sampling Freq(Hz)), which must agree; not 0.01 s\n"
          "  --full-precision        write every number of the files as the shortest text\n"
          "                          that reads back to the same value\n"
+         "  --long-records          take records of more than 32768 samples (up to 2^24);\n"
+         "                          the arrays are sized to the record\n"
          "\n"
          "example:\n"
          "  smproc data/tky0070410231756 < velocity.answers\n"

@@ -148,12 +148,12 @@ void read_component(State& s, textio::Console& con, textio::Warnings& warnings, 
     textio::Input in = open_record(name, create_missing);
     header = read_record_header(in);
     echo_scale(con, header.sf1, header.sf2);
-    count = read_samples(in, header, comp.calibrated);
+    count = read_samples(in, header, comp.calibrated, s.limits.capacity);
   }
   const double dt = rate_from_header ? interval_from_header(s, c, header.lines) : s.dt;
   echo_count(con, count.nt, dt);
-  calibrate(comp.calibrated, count.nt, header.sf1, header.sf2);
-  warn_of_record(warnings, name, count);
+  calibrate(comp.calibrated, count.nt, header.sf1, header.sf2, s.limits.capacity);
+  warn_of_record(warnings, name, count, s.limits.capacity);
   comp.record = record_read(std::move(header), count);
   s.nt = count.nt;
 }
@@ -161,7 +161,7 @@ void read_component(State& s, textio::Console& con, textio::Warnings& warnings, 
 void reverse_chosen(State& s) {
   if (s.answers.polarity_change != 1) return;
   for (int c = 0; c < 3; ++c)
-    if (s.answers.reverse[c] == 1) reverse(s.components[c].calibrated, s.nt);
+    if (s.answers.reverse[c] == 1) reverse(s.components[c].calibrated, s.nt, s.limits.capacity);
 }
 
 // Each component through the frequency domain and back in one spectrum,
@@ -204,6 +204,7 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
               const RunOptions& options) {
   Answers& a = s.answers;
   textio::OutputPlace kept = keeping_records(place, names);
+  if (options.long_records) s.limits = RecordLimits::long_records();
   // 1. Opening lines.
   show_opening(con);
   // 2. Records NS, EW, UD; nt is then the UD count.
@@ -217,11 +218,13 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
   ask_polarity(con, a);
   reverse_chosen(s);
   // 4. The frequency grid; a record too long for the transform ends the run.
-  std::optional<Grid> grid = choose_grid(s.nt, s.dt);
+  std::optional<Grid> grid = choose_grid(s.nt, s.dt, s.limits.max_if1);
   if (!grid) {
-    echo_too_long(con);
-    throw Refusal{"smproc: " + names.ud + " holds " + std::to_string(s.nt) +
-               " samples; at most 32768 can be transformed, so no file was written\n"};
+    echo_too_long(con, s.limits.max_if1);
+    throw Refusal{"smproc: " + names.ud + " holds " + std::to_string(s.nt) + " samples; at most " +
+                  std::to_string(s.limits.max_nf()) + " can be transformed" +
+                  (options.long_records ? " even with --long-records" : "") +
+                  ", so no file was written\n"};
   }
   s.grid = std::move(*grid);
   echo_grid(con, s.grid);
@@ -236,9 +239,9 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
   write_spectrum_file(kept, s.amplitudes(), s.grid.nom, s.grid.dom, options.full_precision);
   kept.protect_output((kept.folder / "amp3.csv").string(), "the spectrum file amp3.csv");
   // 10. Window and decimation.
-  if (ask_window(con, warnings, s.dt, s.nt, a)) {
+  if (ask_window(con, warnings, s.dt, s.nt, a, s.limits.capacity)) {
     s.nt = cut_window(std::as_const(s).calibrated(), s.outputs(), a.window_offset,
-                      a.window_samples);
+                      a.window_samples, s.limits.capacity);
     echo_window_count(con, s.nt);
   }
   ask_skip(con, warnings, s.nt, a);
@@ -291,7 +294,8 @@ RunOutcome run_record_set(const RunSetup& setup) {
       if (!setup.answers.file.empty())
         place.protect(setup.answers.file, "the answers file " + setup.answers.file);
       outcome.status = run_steps(*state, con, setup.records, place, warnings,
-                                 {setup.rate_from_header, setup.full_precision});
+                                 {setup.rate_from_header, setup.full_precision,
+                                  setup.long_records});
       con.out.flush();
     } catch (const textio::Failure& f) {
       // Files of the failed step were flushed and cut as the stack unwound;

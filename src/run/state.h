@@ -56,6 +56,9 @@ struct State {
   // 0.01 s held in single precision, widened: the sampling interval of every record.
   double dt = legacy_interval;
   int nt = 0;  // samples per component: the UD record's count, then the window's
+  // The values a series holds and the longest transform: fixed, or with long
+  // records sized to the record.
+  RecordLimits limits;
   Grid grid;
   // fx of the component in the frequency domain: bins 1..nf.
   Spectrum spectrum{&memory};
