@@ -60,10 +60,16 @@ SampleCount read_samples(textio::Input& in, RecordHeader& header, Series& xr, in
   std::array<textio::ReadItem, group> items;
   for (;;) {
     // The group's positions exist before they are read into; unread ones stay zero.
-    if (i <= capacity) xr.extend_to(static_cast<int>(std::min<long long>(i + group - 1, capacity)));
-    for (int k = 0; k < group; ++k) {
-      long long pos = i + k;
-      items[k] = pos <= capacity ? &xr(static_cast<int>(pos)) : &scratch[k];
+    if (i + group - 1 <= capacity) {
+      const int first = static_cast<int>(i);
+      xr.extend_to(first + group - 1);
+      for (int k = 0; k < group; ++k) items[k] = &xr(first + k);
+    } else {
+      if (i <= capacity) xr.extend_to(capacity);
+      for (int k = 0; k < group; ++k) {
+        const long long pos = i + k;
+        items[k] = pos <= capacity ? &xr(static_cast<int>(pos)) : &scratch[k];
+      }
     }
     if (textio::list_read(in, items, /*eof_ends=*/true) == textio::ReadResult::end_of_file) break;
     i += group;
