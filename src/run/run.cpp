@@ -187,6 +187,16 @@ void through_frequency_domain(State& s) {
   }
 }
 
+// With long records, the values a series holds once the grid is known: as
+// many as its record and the transform bring, and never fewer than the fixed
+// capacity, so that a window on a record within the old limits reaches as
+// far as it does without them.
+int sized_capacity(const State& s) {
+  int n = std::max(capacity, s.grid.nf);
+  for (const ComponentState& comp : s.components) n = std::max(n, comp.calibrated.size());
+  return n;
+}
+
 // No output may replace a record file.
 textio::OutputPlace keeping_records(const textio::OutputPlace& place, const RecordNames& names) {
   textio::OutputPlace kept = place;
@@ -227,6 +237,7 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
                   ", so no file was written\n"};
   }
   s.grid = std::move(*grid);
+  if (options.long_records) s.limits.capacity = sized_capacity(s);
   echo_grid(con, s.grid);
   // 5-6. Band-pass and operator, asked for before any transform is made.
   ask_bandpass(con, warnings, a);

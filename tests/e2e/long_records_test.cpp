@@ -143,6 +143,36 @@ TEST(LongRecords, RecordWithinTheOldLimitsGivesTheSameBytesWithTheOption) {
   }
 }
 
+TEST(LongRecords, WindowReachesAsFarAsWithoutTheOptionOrAsTheRecordAndItsTransform) {
+  // 6000 samples, a window of 400 s (40001 samples): cut to the fixed 33000,
+  // with the option as without it.
+  const std::string window_400 = "0\n0\n0\n1\n0\n400\n0\nwave.csv\n\n";
+  TempDir plain, with;
+  const std::string ordinary = RecordText().counts(6000, sine_count).text();
+  write_set(plain, ordinary);
+  write_set(with, ordinary);
+  const Outcome a = run_smproc(plain.path(), window_400, {stem});
+  const Outcome b = run_smproc(with.path(), window_400, {"--long-records", stem});
+  EXPECT_EQ(a.status, 0) << a.err;
+  EXPECT_NE(a.err.find("the window of 40001 samples is cut to 33000 samples"), std::string::npos)
+      << a.err;
+  EXPECT_EQ(b.out, a.out);
+  EXPECT_EQ(b.err, a.err);
+  EXPECT_EQ(file_tree(with.path()), file_tree(plain.path()));
+
+  // 40000 samples (nf 65536), a window of 700 s (70001 samples): the window
+  // keeps the record and its padding, and is cut there.
+  TempDir dir;
+  write_set(dir, sine_record());
+  const Outcome o =
+      run_smproc(dir.path(), "0\n0\n0\n1\n0\n700\n0\nwave.csv\n\n", {"--long-records", stem});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(o.err.find("the window of 70001 samples is cut to 65536 samples"), std::string::npos)
+      << o.err;
+  EXPECT_NE(o.out.find(" New nt = 65536\n"), std::string::npos);
+  EXPECT_EQ(rows(dir.read("wave.csv")).size(), 65536u);
+}
+
 TEST(LongRecords, RecordPastTwoToTheTwentyFourIsRefusedEvenWithTheOption) {
   // 2^24 + 8 zeros in the UD record, eight to a line as a repeat form.
   TempDir dir;
