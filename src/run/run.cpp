@@ -188,12 +188,15 @@ void through_frequency_domain(State& s) {
 }
 
 // With long records, the values a series holds once the grid is known: as
-// many as its record and the transform bring, and never fewer than the fixed
-// capacity, so that a window on a record within the old limits reaches as
-// far as it does without them.
+// many as the longest record (its complete groups) and the transform bring,
+// and never fewer than the fixed capacity, so that a window on a record
+// within the old limits reaches as far as it does without them.
 int sized_capacity(const State& s) {
   int n = std::max(capacity, s.grid.nf);
-  for (const ComponentState& comp : s.components) n = std::max(n, comp.calibrated.size());
+  for (const ComponentState& comp : s.components) {
+    const long long kept = std::min<long long>(comp.record.values, s.limits.capacity);
+    n = std::max(n, static_cast<int>(kept));
+  }
   return n;
 }
 

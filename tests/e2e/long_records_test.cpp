@@ -144,13 +144,14 @@ TEST(LongRecords, RecordWithinTheOldLimitsGivesTheSameBytesWithTheOption) {
 }
 
 TEST(LongRecords, WindowReachesAsFarAsWithoutTheOptionOrAsTheRecordAndItsTransform) {
-  // 6000 samples, a window of 400 s (40001 samples): cut to the fixed 33000,
-  // with the option as without it.
+  // 6000 samples (NS the full 33000), a window of 400 s (40001 samples): cut
+  // to the fixed 33000, with the option as without it.
   const std::string window_400 = "0\n0\n0\n1\n0\n400\n0\nwave.csv\n\n";
   TempDir plain, with;
+  const std::string full = RecordText().counts(33000, sine_count).text();
   const std::string ordinary = RecordText().counts(6000, sine_count).text();
-  write_set(plain, ordinary);
-  write_set(with, ordinary);
+  write_set(plain, full, ordinary, ordinary);
+  write_set(with, full, ordinary, ordinary);
   const Outcome a = run_smproc(plain.path(), window_400, {stem});
   const Outcome b = run_smproc(with.path(), window_400, {"--long-records", stem});
   EXPECT_EQ(a.status, 0) << a.err;
