@@ -1,5 +1,6 @@
 #include "metrics/registry.h"
 
+#include "metrics/intensity_columns.h"
 #include "metrics/peaks.h"
 #include "metrics/record_facts.h"
 
@@ -11,6 +12,7 @@ namespace {
 constexpr Metric registered[] = {
     record_facts,
     peaks,
+    intensity_columns,
 };
 
 }  // namespace

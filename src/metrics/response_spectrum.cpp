@@ -17,6 +17,17 @@ constexpr double periods_of_the_default[] = {0.01, 0.02, 0.03, 0.05, 0.075, 0.1,
                                              0.2,  0.25, 0.3,  0.4,  0.5,   0.75, 1,
                                              1.5,  2,    3,    4,    5,     7.5,  10};
 
+// The 111 periods of the NGA-West2 flatfile, s.
+constexpr double periods_of_nga_west2[] = {
+    0.01, 0.02, 0.022, 0.025, 0.029, 0.03, 0.032, 0.035, 0.036, 0.04, 0.042, 0.044, 0.045,
+    0.046, 0.048, 0.05, 0.055, 0.06, 0.065, 0.067, 0.07, 0.075, 0.08, 0.085, 0.09, 0.095, 0.1,
+    0.11, 0.12, 0.13, 0.133, 0.14, 0.15, 0.16, 0.17, 0.18, 0.19, 0.2, 0.22, 0.24, 0.25, 0.26,
+    0.28, 0.29, 0.3, 0.32, 0.34, 0.35, 0.36, 0.38, 0.4, 0.42, 0.44, 0.45, 0.46, 0.48, 0.5,
+    0.55, 0.6, 0.65, 0.667, 0.7, 0.75, 0.8, 0.85, 0.9, 0.95, 1, 1.1, 1.2, 1.3, 1.4, 1.5, 1.6,
+    1.7, 1.8, 1.9, 2, 2.2, 2.4, 2.5, 2.6, 2.8, 3, 3.2, 3.4, 3.5, 3.6, 3.8, 4, 4.2, 4.4, 4.6,
+    4.8, 5, 5.5, 6, 6.5, 7, 7.5, 8, 8.5, 9, 9.5, 10, 11, 12, 13, 14, 15, 20,
+};
+
 // acc sampled k times finer, for each k a period needs: band-limited at
 // the finest k once, every other k by taking every (finest/k)-th sample of
 // it, which are the same interpolant's values.
@@ -52,6 +63,8 @@ class Resampled {
 }  // namespace
 
 std::span<const double> default_periods() { return periods_of_the_default; }
+
+std::span<const double> nga_west2_periods() { return periods_of_nga_west2; }
 
 int resampling_factor(double period, double dt) {
   int k = 1;

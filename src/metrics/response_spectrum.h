@@ -11,6 +11,7 @@ namespace smproc {
 
 // The default periods, s, and damping.
 std::span<const double> default_periods();
+std::span<const double> nga_west2_periods();  // the 111 of the NGA-West2 flatfile, 0.01 .. 20
 inline constexpr double default_damping = 0.05;
 
 struct SpectralAcceleration {
