@@ -62,7 +62,7 @@ double OscillatorStep::peak_displacement(std::span<const double> acc) const {
     const double x1 = uu_ * x + uv_ * v + ua0_ * a0 + ua1_ * a1;
     v = vu_ * x + vv_ * v + va0_ * a0 + va1_ * a1;
     x = x1;
-    peak = std::fmax(peak, std::fabs(x));
+    if (std::fabs(x) > peak) peak = std::fabs(x);
   }
   return peak;
 }

@@ -95,8 +95,8 @@ ResponseSpectra response_spectra(PerComponent<std::span<const double>> acc, doub
       step.displacements(ew, u_ew);
       SpectralAcceleration& sa = out[d][p];
       double peak_ns = 0.0, peak_ew = 0.0;
-      for (double v : u_ns) peak_ns = std::fmax(peak_ns, std::fabs(v));
-      for (double v : u_ew) peak_ew = std::fmax(peak_ew, std::fabs(v));
+      for (const double v : u_ns) peak_ns = std::fabs(v) > peak_ns ? std::fabs(v) : peak_ns;
+      for (const double v : u_ew) peak_ew = std::fabs(v) > peak_ew ? std::fabs(v) : peak_ew;
       sa.component[0] = w2 * peak_ns;
       sa.component[1] = w2 * peak_ew;
       sa.component[2] = w2 * step.peak_displacement(ud);

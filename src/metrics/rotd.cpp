@@ -33,19 +33,34 @@ std::vector<Point> hull_candidates(std::span<const double> ns, std::span<const d
   if (n < 4) return points;
   const double margin = 1e-12 * scale * scale;
 
-  // The extreme points in eight directions, counter-clockwise: an octagon
-  // inside the hull; most points lie within it.
-  const auto along = [](Point p, int k) {
-    static constexpr double dx[] = {1, 1, 0, -1, -1, -1, 0, 1};
-    static constexpr double dy[] = {0, 1, 1, 1, 0, -1, -1, -1};
-    return dx[k] * p.x + dy[k] * p.y;
-  };
+  // The extreme points in eight directions, counter-clockwise, in one pass:
+  // an octagon inside the hull; most points lie within it.
+  static constexpr double dx[] = {1, 1, 0, -1, -1, -1, 0, 1};
+  static constexpr double dy[] = {0, 1, 1, 1, 0, -1, -1, -1};
+  std::size_t extreme[8] = {};
+  double best[8];
+  for (int k = 0; k < 8; ++k) best[k] = dx[k] * points[0].x + dy[k] * points[0].y;
+  for (std::size_t i = 1; i < n; ++i) {
+    const Point p = points[i];
+    const double along[8] = {p.x, p.x + p.y, p.y, p.y - p.x, -p.x, -p.x - p.y, -p.y, p.x - p.y};
+    for (int k = 0; k < 8; ++k)
+      if (along[k] > best[k]) best[k] = along[k], extreme[k] = i;
+  }
   Point octagon[8];
-  for (int k = 0; k < 8; ++k)
-    octagon[k] = *std::max_element(points.begin(), points.end(), [&](Point a, Point b) {
-      return along(a, k) < along(b, k);
-    });
+  for (int k = 0; k < 8; ++k) octagon[k] = points[extreme[k]];
+  // A disc about the origin within every edge of the octagon passes most
+  // points at the cost of one radius.
+  double inner = scale;
+  for (int k = 0; k < 8; ++k) {
+    const Point a = octagon[k], b = octagon[(k + 1) % 8];
+    const double length = std::hypot(b.x - a.x, b.y - a.y);
+    inner = length > 0.0 ? std::min(inner, cross(a, b, Point{0, 0}) / length) : 0.0;
+    if (!(inner > 0.0)) break;
+  }
+  inner -= 1e-9 * scale;  // far beyond the rounding of the distances
+  const double inner2 = inner > 0.0 ? inner * inner : 0.0;
   std::erase_if(points, [&](Point p) {
+    if (p.x * p.x + p.y * p.y < inner2) return true;
     for (int k = 0; k < 8; ++k)
       if (!(cross(octagon[k], octagon[(k + 1) % 8], p) > margin)) return false;
     return true;
@@ -81,7 +96,10 @@ std::array<double, 180> rotated_peaks(std::span<const double> ns, std::span<cons
     const double theta = degree * std::numbers::pi / 180.0;
     const double c = std::cos(theta), s = std::sin(theta);
     double peak = 0.0;
-    for (const Point p : candidates) peak = std::fmax(peak, std::fabs(c * p.x + s * p.y));
+    for (const Point p : candidates) {
+      const double v = std::fabs(c * p.x + s * p.y);
+      if (v > peak) peak = v;
+    }
     peaks[static_cast<std::size_t>(degree)] = peak;
   }
   return peaks;
