@@ -58,7 +58,7 @@ int run_process(int argc, char** argv) {
     case CommandLine::Action::version:
       return put_out("smproc " SMPROC_VERSION "\n") ? 0 : 2;
     case CommandLine::Action::usage_error:
-      to_stderr("smproc: " + cl.error + "\n" + usage());
+      to_stderr(usage_error_text(cl.error));
       return 2;
     case CommandLine::Action::run:
       break;

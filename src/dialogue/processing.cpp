@@ -1,8 +1,12 @@
 #include "dialogue/processing.h"
 
+#include <array>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "records/constants.h"
+#include "spectral/nyquist.h"
 #include "textio/text_input.h"
 #include "textio/text_output.h"
 
@@ -72,6 +76,33 @@ void warn_of_empty_band(textio::Warnings& warnings, const Answers& a, const Grid
                 c.fl1, c.fl2, c.fh1, c.fh2, g.dom / twopi,
                 static_cast<double>(g.nom - 1) * g.dom / twopi);
   warnings.add(text);
+}
+
+void warn_of_corners_above_nyquist(textio::Warnings& warnings, const Answers& a, double dt) {
+  if (a.bandpass != 1) return;
+  const Corners& c = a.bandpass_corners;
+  const double nyquist = nyquist_hz(dt);
+  const std::array<bool, 4> above = corners_above(c, nyquist);
+  const char* const names[] = {"fL1", "fL2", "fH1", "fH2"};
+  const double values[] = {c.fl1, c.fl2, c.fh1, c.fh2};
+  std::vector<std::string> listed;
+  for (int k = 0; k < 4; ++k) {
+    if (!above[k]) continue;
+    char corner[64];
+    std::snprintf(corner, sizeof corner, "%s %g Hz", names[k], values[k]);
+    listed.push_back(corner);
+  }
+  if (listed.empty()) return;
+  std::string corners = listed[0];
+  for (std::size_t k = 1; k < listed.size(); ++k)
+    corners += (k + 1 == listed.size() ? " and " : ", ") + listed[k];
+  char rest[160];
+  std::snprintf(rest, sizeof rest,
+                " above the Nyquist frequency, %g Hz (1/(2 dt), dt %g s): the record holds no "
+                "frequency above it, so the trapezoid is cut there",
+                nyquist, dt);
+  warnings.add(std::string(listed.size() == 1 ? "band-pass corner " : "band-pass corners ") +
+               corners + (listed.size() == 1 ? " lies" : " lie") + rest);
 }
 
 void ask_operation(textio::Console& con, Answers& answers) {

@@ -27,6 +27,10 @@ void ask_bandpass(textio::Console& con, textio::Warnings& warnings, Answers& ans
 // corners' order has already been warned of as removing every frequency).
 void warn_of_empty_band(textio::Warnings& warnings, const Answers& answers, const Grid& grid);
 
+// Warns of band-pass corners above the Nyquist frequency of samples dt
+// apart, 1/(2 dt): the record holds no frequency there.
+void warn_of_corners_above_nyquist(textio::Warnings& warnings, const Answers& answers, double dt);
+
 // Shows the four choices and reads the operation.
 void ask_operation(textio::Console& con, Answers& answers);
 

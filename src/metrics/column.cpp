@@ -14,6 +14,13 @@ namespace {
 // reads back to the same double is written instead.
 constexpr double fixed_limit = 1e15;
 
+std::string shortest_text(double v) {
+  // The longest shortest form of a double, "-2.2250738585072014e-308", fits.
+  char text[32];
+  const char* end = std::to_chars(text, text + sizeof text, v).ptr;
+  return std::string(text, static_cast<std::size_t>(end - text));
+}
+
 std::string number_text(double v, int decimals) {
   if (std::isfinite(v) && std::fabs(v) < fixed_limit) {
     // At most 16 digits, a sign, a point and the decimals.
@@ -21,10 +28,7 @@ std::string number_text(double v, int decimals) {
     std::snprintf(text, sizeof text, "%.*f", decimals, v);
     return text;
   }
-  // The longest shortest form of a double, "-2.2250738585072014e-308", fits.
-  char text[32];
-  const char* end = std::to_chars(text, text + sizeof text, v).ptr;
-  return std::string(text, static_cast<std::size_t>(end - text));
+  return shortest_text(v);
 }
 
 Column make(std::string name, std::string heading, ColumnType type, Align align) {
@@ -63,11 +67,13 @@ Column time_column(std::string name, std::string heading, std::optional<double> 
   return c;
 }
 
-std::string formatted(const Column& column) {
+std::string formatted(const Column& column, Form form) {
   if (const auto* text = std::get_if<std::string>(&column.value)) return *text;
   if (const auto* n = std::get_if<long long>(&column.value)) return std::to_string(*n);
-  if (const auto* v = std::get_if<double>(&column.value))
-    return number_text(*v, column.type == ColumnType::time ? 3 : 4);
+  if (const auto* v = std::get_if<double>(&column.value)) {
+    if (column.type == ColumnType::time) return number_text(*v, 3);
+    return form == Form::csv ? shortest_text(*v) : number_text(*v, 4);
+  }
   return {};
 }
 

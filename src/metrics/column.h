@@ -14,7 +14,7 @@ namespace smproc {
 enum class ColumnType {
   text,     // as given
   integer,  // in decimal
-  real,     // four decimals, as the waveform file writes its values
+  real,     // four decimals, as the waveform file writes its values; exact in summary.csv
   time,     // seconds, three decimals, as the waveform file writes its times
 };
 
@@ -43,10 +43,15 @@ Column integer_column(std::string name, std::string heading, std::optional<long 
 Column real_column(std::string name, std::string heading, std::optional<double> value);
 Column time_column(std::string name, std::string heading, std::optional<double> value);
 
-// The value as summary.csv and the table write it; empty for none. A real or
-// time whose fixed form would run past 15 integer digits (|v| >= 1e15), or
-// is not finite, is written as the shortest text that reads back to it.
-std::string formatted(const Column& column);
+// Where a value is written: the aligned table, or summary.csv.
+enum class Form { table, csv };
+
+// The value as the table or summary.csv writes it; empty for none. A real
+// is four decimals in the table and the shortest text that reads back to
+// it in summary.csv; a time is three decimals in both. A real or time whose
+// fixed form would run past 15 integer digits (|v| >= 1e15), or is not
+// finite, is written as the shortest text that reads back to it.
+std::string formatted(const Column& column, Form form = Form::table);
 
 // The column of that name in a result, or null.
 const Column* find_column(const StationResult& result, std::string_view name);

@@ -8,6 +8,8 @@
 #include "metrics/intensity_measures.h"
 #include "records/record_header.h"
 #include "records/series.h"
+#include "spectral/bandpass.h"
+#include "spectral/integrate.h"
 
 namespace smproc {
 
@@ -22,11 +24,21 @@ struct WaveformSeries {
   double dt = 0.0;  // sampling interval, s
 };
 
+// How a station's records were processed, as far as the run got.
+struct Processing {
+  std::optional<double> rate_hz;    // the sampling frequency the interval is 1/f of, Hz
+  bool answered = false;            // the band-pass and operation questions were answered
+  std::optional<Corners> bandpass;  // the corners, Hz, when a band-pass was chosen
+  Operation operation = Operation::none;
+};
+
 // What a station's run found, as far as it got.
 struct StationData {
   HeaderFacts header;                        // as the NS record's header states them
+  PerComponent<std::optional<StatedNumber>> max_acc_gal;  // each header's Max. Acc.
   PerComponent<std::optional<int>> samples;  // each record's count; none: not counted
   std::optional<WaveformSeries> waveform;    // none: no waveform file was written
+  Processing processing;
   // The intensity measures asked for (none: not asked, no columns of theirs)
   // and, when the run got so far, their values.
   const MeasureOptions* measure_options = nullptr;

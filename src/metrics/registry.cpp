@@ -1,7 +1,9 @@
 #include "metrics/registry.h"
 
 #include "metrics/intensity_columns.h"
+#include "metrics/event_metadata.h"
 #include "metrics/peaks.h"
+#include "metrics/provenance.h"
 #include "metrics/record_facts.h"
 
 namespace smproc {
@@ -12,7 +14,9 @@ namespace {
 constexpr Metric registered[] = {
     record_facts,
     peaks,
-    intensity_columns,
+    event_metadata,
+    provenance,  // how the outputs were made
+    intensity_columns,  // only when the measures are asked for
 };
 
 }  // namespace

@@ -24,4 +24,14 @@ constexpr std::string_view header_direction(Component c) {
   return directions[static_cast<int>(c)];
 }
 
+// The sensor a record set comes from: K-NET stations have one (none is
+// named), KiK-net stations a borehole and a surface sensor.
+enum class Sensor { none, borehole, surface };
+
+// "borehole", "surface", or empty for a station's one sensor.
+constexpr std::string_view sensor_name(Sensor s) {
+  constexpr std::string_view names[] = {"", "borehole", "surface"};
+  return names[static_cast<int>(s)];
+}
+
 }  // namespace smproc

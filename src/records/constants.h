@@ -1,6 +1,8 @@
 // The run's fixed numbers, each in one place.
 #pragma once
 
+#include <cmath>
+#include <optional>
 #include <string_view>
 
 namespace smproc {
@@ -8,6 +10,17 @@ namespace smproc {
 // The sampling interval of every record unless a header gives one: 0.01 s
 // held in single precision and widened, 0.009999999776482582.
 inline constexpr double legacy_interval = static_cast<double>(0.01f);
+
+// The sampling interval of a rate in hertz, held as legacy_interval holds
+// 0.01 s (so 100 Hz gives exactly it); none when 1/f is no normal
+// single-precision number: a rate not positive and finite, or one too large
+// or too small to sample by.
+inline std::optional<double> interval_of_rate(double hz) {
+  if (!(hz > 0.0) || !std::isfinite(hz)) return std::nullopt;
+  const float dt = static_cast<float>(1.0 / hz);
+  if (!std::isnormal(dt)) return std::nullopt;
+  return static_cast<double>(dt);
+}
 
 // 2 pi to ten significant digits, as every conversion between hertz and
 // radians per second uses it (the transform carries its own pi).

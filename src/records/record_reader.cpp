@@ -36,6 +36,12 @@ textio::Input open_record(const std::string& name, bool create_missing) {
   return textio::open_for_reading(name, textio::unit_file, create_missing, "record file");
 }
 
+textio::Input open_record_text(const std::string& text, const std::string& name) {
+  textio::Input in = textio::Input::from_text(text, textio::unit_file, name);
+  in.describe("record file");
+  return in;
+}
+
 RecordHeader read_record_header(textio::Input& in) {
   RecordHeader h;
   for (int n = 0; n < header_before_scale; ++n) skip_header_line(in, h.lines);
@@ -63,7 +69,11 @@ SampleCount read_samples(textio::Input& in, RecordHeader& header, Series& xr) {
       long long pos = i + k;
       items[k] = pos <= capacity ? &xr(static_cast<int>(pos)) : &scratch[k];
     }
-    if (textio::list_read(in, items, /*eof_ends=*/true) == textio::ReadResult::end_of_file) break;
+    std::size_t filled = 0;
+    if (textio::list_read(in, items, /*eof_ends=*/true, filled) == textio::ReadResult::end_of_file) {
+      r.left_out = static_cast<long long>(filled);
+      break;
+    }
     i += group;
   }
   r.values = i - 1;
@@ -93,6 +103,7 @@ RecordRead record_read(RecordHeader header, const SampleCount& count) {
   r.values = count.values;
   r.ignored_values = count.ignored_values;
   r.lines_with_ignored_values = count.lines_with_ignored_values;
+  r.left_out = count.left_out;
   r.header = std::move(header.lines);
   return r;
 }

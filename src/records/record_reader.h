@@ -26,6 +26,8 @@ struct SampleCount {
   // Values after the eighth on sample lines, passed over, and their lines.
   long long ignored_values = 0;
   long long lines_with_ignored_values = 0;
+  // Values read after the last complete group of eight: left out of the count.
+  long long left_out = 0;
 };
 
 // What a record told beyond its samples: its header and its count.
@@ -35,12 +37,17 @@ struct RecordRead {
   long long values = 0;
   long long ignored_values = 0;
   long long lines_with_ignored_values = 0;
+  long long left_out = 0;
   std::vector<std::string> header;
 };
 
 // Opens the record `name` for reading; a missing file is created empty when
 // create_missing is set, and reported otherwise.
 textio::Input open_record(const std::string& name, bool create_missing);
+
+// The record held in `text` (a member read from an archive), read as its
+// file would be; `name` names it in reports.
+textio::Input open_record_text(const std::string& text, const std::string& name);
 
 // Passes over the 13 header lines and reads the scale line
 // "(18X,F4.0,6X,F10.0)"; the reading stops at the end of the scale line.

@@ -109,10 +109,15 @@ StationRow run_station(const Station& station, const BatchSetup& setup, ErrorLin
   textio::FolderReplacement folder;
   if (std::string error = folder.begin(setup.out_dir.string(), station.name); !error.empty())
     return refuse(error);
-  for (const std::string* record : {&station.records.ns, &station.records.ew, &station.records.ud})
-    if (folder.holds(*record))
-      return refuse(folder.target() + " holds the record file " + *record +
+  const std::string* records[] = {&station.records.ns, &station.records.ew, &station.records.ud};
+  for (int c = 0; c < 3; ++c) {
+    const std::string& archive = station.records.in_memory[c].archive;
+    if (station.records.in_memory[c].text ? folder.holds(archive) : folder.holds(*records[c]))
+      return refuse(folder.target() + " holds the " +
+                    (station.records.in_memory[c].text ? "archive " + archive
+                                                       : "record file " + *records[c]) +
                     ", which replacing the folder would remove; it is left as it is");
+  }
   if (const std::string& answers = setup.defaults.answers.file;
       !answers.empty() && folder.holds(answers))
     return refuse(folder.target() + " holds the answers file " + answers +
@@ -130,10 +135,17 @@ StationRow run_station(const Station& station, const BatchSetup& setup, ErrorLin
   row.summary = outcome.summary;
   row.warnings = outcome.warnings;
 
-  // The console text as the dialogue would have shown it, then the report.
+  // The answer text the run read, which --answers runs the station with
+  // again; then the console text as the dialogue would have shown it, and
+  // the report.
+  std::string written;
+  if (setup.answers)
+    written = textio::write_whole_file(folder.path() + "/answers.txt", *setup.answers,
+                                       (fs::path(folder.target()) / "answers.txt").string());
   console += outcome.report;
-  std::string written = textio::write_whole_file(folder.path() + "/console.txt", console,
-                                                 (fs::path(folder.target()) / "console.txt").string());
+  if (written.empty())
+    written = textio::write_whole_file(folder.path() + "/console.txt", console,
+                                       (fs::path(folder.target()) / "console.txt").string());
   if (written.empty()) written = folder.commit();
   if (outcome.status != 0) {
     row.status = failure_status(outcome.report);

@@ -23,7 +23,8 @@ struct BatchSetup {
 };
 
 // Runs the stations, `jobs` at a time, each writing "amp3.csv", its waveform
-// file and console.txt (the console text, then any failure report) into
+// file, answers.txt (the answer text it read) and console.txt (the console
+// text, then any failure report) into
 // out_dir/NAME/, which is replaced whole once they are written (out_dir is
 // created when missing). A symbolic link or a file at out_dir/NAME, a
 // station named summary.csv, or one whose records lie in its own folder

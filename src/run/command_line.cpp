@@ -2,8 +2,11 @@
 
 #include <CLI/CLI.hpp>
 #include <cctype>
+#include <charconv>
 #include <filesystem>
 
+#include "records/constants.h"
+#include "files/archive.h"
 #include "run/stations.h"
 
 namespace smproc {
@@ -25,16 +28,29 @@ std::optional<int> parse_count(const std::string& text, int most) {
 struct Typed {
   std::string answers, flip, bandpass, integrate, window, skip, waveform, out_dir, jobs;
   bool differentiate = false;
+  std::string rate;
+  bool rate_from_header = false;
   std::vector<std::string> names;
 };
+
+// A sampling frequency typed as a decimal number of hertz, positive and
+// finite, whose interval single precision holds.
+std::optional<double> parse_rate(const std::string& text) {
+  double hz = 0.0;
+  const char* end = text.data() + text.size();
+  const auto [at, ec] = std::from_chars(text.data(), end, hz, std::chars_format::general);
+  if (ec != std::errc() || at != end || !interval_of_rate(hz)) return std::nullopt;
+  return hz;
+}
 
 // Options that change how every record is processed, rather than answering
 // the dialogue, are declared here and set fields of `defaults`; each run of
 // the command, dialogue or not, starts from that setup.
-void add_processing_options(CLI::App& app, RunSetup& defaults) {
-  app.add_flag("--rate-from-header", defaults.rate_from_header,
-               "take the sampling interval from the records' headers (Sampling Freq(Hz)), "
-               "which must agree, instead of 0.01 s");
+void add_processing_options(CLI::App& app, Typed& t, RunSetup& defaults) {
+  app.add_option("--rate", t.rate);
+  // The rate from the headers is the default; the flag stays for the
+  // commands that give it.
+  app.add_flag("--rate-from-header", t.rate_from_header);
   app.add_flag("--full-precision", defaults.full_precision,
                "write every number of amp3.csv and the waveform file as the shortest text that "
                "reads back to the same double");
@@ -86,10 +102,18 @@ std::string read_answer_options(const CLI::App& app, const Typed& t, AnswerOptio
 // The dialogue's record files for its names, or a usage error.
 std::string read_dialogue_names(const std::vector<std::string>& names, RecordNames& records) {
   const std::string without = "; several stations need --answers or answer options";
+  for (const std::string& name : names) {
+    if (textio::is_archive_name(name))
+      return name +
+             " is an archive; archives are read without the dialogue: give --answers or "
+             "answer options";
+  }
   if (names.size() == 1) {
     std::error_code ec;
     if (std::filesystem::is_directory(names[0], ec)) return names[0] + " is a folder" + without;
-    records = dialogue_records(drop_component_ending(names[0]));
+    const SetChoice set = choose_set(names[0]);
+    if (!set.ambiguity.empty()) return set.ambiguity;
+    records = dialogue_records(set.stem, set.sensor);
   } else if (names.size() == 3) {
     records = {names[0], names[1], names[2], false};
   } else if (!names.empty()) {
@@ -117,6 +141,8 @@ std::string usage() {
          "\n"
          "  (no arguments)          read tky0070410231756.ns, .ew and .ud in this folder\n"
          "  STEM                    read STEM.ns, STEM.ew and STEM.ud (or .NS, .EW, .UD)\n"
+         "  STEM.NS1 | STEM.NS2     read a KiK-net station's borehole set (.NS1, .EW1,\n"
+         "                          .UD1) or surface set (.NS2, .EW2, .UD2)\n"
          "  NS EW UD                read these three record files, in this order\n"
          "  -o, --out-dir DIR       write the outputs into DIR, created if missing\n"
          "  -h, --help              show this text\n"
@@ -133,19 +159,28 @@ std::string usage() {
          "  --skip N                leave N samples out between written rows\n"
          "  --waveform NAME         the waveform file (default wave.csv)\n"
          "  -j, --jobs N            stations processed at once (default: the cores)\n"
-         "  STATION                 a stem, one of its three files, or a folder of them\n"
+         "  STATION                 a stem, one of its three files, a folder of them, or\n"
+         "                          an archive of them (.tar, .tar.gz, .tgz); a KiK-net\n"
+         "                          stem is STEM_borehole and STEM_surface\n"
          "With several stations or -o, each station's files and its console.txt go to\n"
          "DIR/STEM/ (DIR: -o, or this folder), and DIR/summary.csv lists every station.\n"
          "\n"
-         "Opt-in, in every form:\n"
-         "  --rate-from-header      the sampling interval from the records' headers\n"
-         "                          (Sampling Freq(Hz)), which must agree; not 0.01 s\n"
+         "The sampling interval is 1/f of the rate the three headers state (Sampling\n"
+         "Freq(Hz)); headers that disagree fail the station, and without a rate in any\n"
+         "header it is 0.01 s. In every form:\n"
+         "  --rate HZ               the records' sampling frequency, whatever the headers\n"
+         "                          state (for records whose headers are wrong)\n"
+         "  --rate-from-header      the rate from the headers: the default\n"
          "  --full-precision        write every number of the files as the shortest text\n"
          "                          that reads back to the same value\n"
          "\n"
          "example:\n"
          "  smproc data/tky0070410231756 < velocity.answers\n"
          "  smproc --bandpass 0.1,0.2,20,25 --integrate once --waveform vel.csv -o out event/\n";
+}
+
+std::string usage_error_text(const std::string& error) {
+  return "smproc: " + error + "\nTry 'smproc --help' for more information.\n";
 }
 
 CommandLine parse_command_line(const std::vector<std::string>& args) {
@@ -166,7 +201,7 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
   app.add_option("--waveform", t.waveform);
   app.add_option("-o,--out-dir", t.out_dir);
   app.add_option("-j,--jobs", t.jobs);
-  add_processing_options(app, cl.defaults);
+  add_processing_options(app, t, cl.defaults);
   app.add_option("names", t.names);
 
   // CLI11 takes the arguments last to first.
@@ -187,6 +222,19 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
   for (const std::string& extra : app.remaining()) {
     if (extra != "--") {
       usage_error(cl, "unknown option " + extra);
+      return cl;
+    }
+  }
+
+  if (app.count("--rate")) {
+    if (t.rate_from_header) {
+      usage_error(cl, "--rate and --rate-from-header contradict each other");
+      return cl;
+    }
+    cl.defaults.rate_hz = parse_rate(t.rate);
+    if (!cl.defaults.rate_hz) {
+      usage_error(cl, "--rate takes the records' sampling frequency in Hz, a positive number, "
+                      "as in --rate 200");
       return cl;
     }
   }

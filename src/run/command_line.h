@@ -39,7 +39,11 @@ struct CommandLine {
 // NS, EW and UD files themselves.
 CommandLine parse_command_line(const std::vector<std::string>& args);
 
-// The usage text shown by --help and after a usage error.
+// The usage text shown by --help.
 std::string usage();
+
+// What a usage error shows on standard error: its one line, then where the
+// help is, not the help itself.
+std::string usage_error_text(const std::string& error);
 
 }  // namespace smproc

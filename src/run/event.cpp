@@ -16,6 +16,7 @@
 #include <system_error>
 #include <thread>
 
+#include "files/archive.h"
 #include "files/whole_file.h"
 #include "run/answers.h"
 
@@ -112,9 +113,22 @@ CommandPlan plan_command(const CommandLine& cl) {
   // One stem or file without -o: the dialogue's own record files.
   if (!cl.out_dir && cl.stations.empty()) return plan;
   std::error_code ec;
-  if (!cl.out_dir && cl.stations.size() == 1 && !fs::is_directory(cl.stations[0], ec)) {
-    plan.single.records = dialogue_records(drop_component_ending(cl.stations[0]));
-    return plan;
+  // An archive that is also the answers file would be read as both.
+  for (const std::string& arg : cl.stations) {
+    if (cl.answers_file && textio::is_archive_name(arg) &&
+        fs::equivalent(arg, *cl.answers_file, ec)) {
+      plan.error = "smproc: " + arg + " is both an archive of records and the answers file\n";
+      return plan;
+    }
+  }
+  // A stem with the records of several sets (both KiK-net sensors, say) is
+  // a station for each, each into a folder of its own.
+  if (!cl.out_dir && cl.stations.size() == 1 && !fs::is_directory(cl.stations[0], ec) &&
+      !textio::is_archive_name(cl.stations[0])) {
+    if (const SetChoice set = choose_set(cl.stations[0]); set.sets <= 1) {
+      plan.single.records = dialogue_records(set.stem, set.sensor);
+      return plan;
+    }
   }
 
   plan.search = find_stations(cl.stations.empty() ? std::vector<std::string>{std::string(default_stem)}

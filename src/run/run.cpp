@@ -39,39 +39,57 @@ std::string number(double v) {
   return text;
 }
 
-// The sampling interval a record's header gives: the NS record's stated
-// frequency fixes it, and EW and UD must state the same. The interval is
-// 1/f held in single precision and widened, as 0.01 s is held without the
-// header, so a 100 Hz header runs exactly as a run without it.
-double interval_from_header(State& s, int c, const std::vector<std::string>& header) {
-  const std::string& file = s.components[c].file;
-  const HeaderFacts facts = header_facts(header);
-  if (!facts.sampling_hz) {
-    throw Refusal{"smproc: " + file + ": " +
-               (facts.sampling.empty() ? std::string("the header states no sampling frequency")
-                                       : "the header's sampling frequency \"" + facts.sampling +
-                                             "\" is not a number of hertz") +
-               "; to take the sampling interval from the headers, each record needs a line "
-               "such as \"Sampling Freq(Hz) 100Hz\", so no file was written\n"};
+// A header's sampling frequency as the run can use it: a positive, finite
+// number of hertz whose interval 1/f single precision holds.
+std::optional<double> usable_rate(const HeaderFacts& facts) {
+  if (facts.sampling_hz && interval_of_rate(*facts.sampling_hz)) return facts.sampling_hz;
+  return std::nullopt;
+}
+
+// The interval the run starts with, set before the NS record's count is
+// shown: --rate's, else the NS header's rate's, else 0.01 s. Either is 1/f
+// held in single precision and widened, so 100 Hz runs exactly as 0.01 s.
+double first_interval(const RunOptions& options, const HeaderFacts& ns) {
+  if (options.rate_hz) {
+    const std::optional<double> dt = interval_of_rate(*options.rate_hz);
+    if (!dt)
+      throw Refusal{"smproc: the sampling frequency " + number(*options.rate_hz) +
+                    " Hz gives no usable sampling interval, so no file was written\n"};
+    return *dt;
   }
-  if (c == 0) {
-    const float dt = static_cast<float>(1.0 / *facts.sampling_hz);
-    if (!std::isnormal(dt)) {
-      throw Refusal{"smproc: " + file + ": the header's sampling frequency " + facts.sampling +
-                 " gives no usable sampling interval, so no file was written\n"};
-    }
-    s.dt = static_cast<double>(dt);
-    return s.dt;
+  if (const std::optional<double> hz = usable_rate(ns)) return *interval_of_rate(*hz);
+  return legacy_interval;
+}
+
+// What a header states as its rate, for a report: as stated, quoted when it
+// is no usable number of hertz.
+std::string stated_rate(const HeaderFacts& facts) {
+  if (facts.sampling.empty()) return "no rate";
+  if (usable_rate(facts)) return facts.sampling;
+  return "\"" + facts.sampling + "\"";
+}
+
+// Once the three records are read: the rate the run keeps, or the end of
+// the run when their headers state different rates (a header that states
+// none, beside one that does, differs too).
+void settle_rate(State& s, const RunOptions& options) {
+  if (options.rate_hz) {
+    s.rate_hz = options.rate_hz;
+    return;
   }
-  const ComponentState& ns = s.components[0];
-  const HeaderFacts first = header_facts(ns.record.header);
-  if (*facts.sampling_hz != *first.sampling_hz) {
-    throw Refusal{"smproc: the headers state different sampling frequencies: " + ns.file + " " +
-               first.sampling + ", " + file + " " + facts.sampling +
-               "; the sampling interval is taken from the headers only when all three agree, "
-               "so no file was written\n"};
+  PerComponent<HeaderFacts> facts;
+  for (int c = 0; c < 3; ++c) facts[c] = header_facts(s.components[c].record.header);
+  const std::optional<double> ns = usable_rate(facts[0]);
+  if (usable_rate(facts[1]) != ns || usable_rate(facts[2]) != ns) {
+    std::string rates;
+    for (int c = 0; c < 3; ++c)
+      rates += (c ? ", " : "") + s.components[c].file + " " + stated_rate(facts[c]);
+    throw Refusal{"smproc: the headers state different sampling frequencies: " + rates +
+                  "; the sampling interval is taken from the headers only when all three "
+                  "agree (--rate HZ sets it for records whose headers are wrong), so no file "
+                  "was written\n"};
   }
-  return s.dt;
+  s.rate_hz = ns ? *ns : 100.0;
 }
 
 // Why a component's values are not finite, in the user's terms.
@@ -136,22 +154,25 @@ textio::Console open_console(const RunSetup& setup) {
 namespace {
 
 // Reads one record into the component: the header, the scale line shown,
-// the samples, the count shown with the interval (taken from the header when
-// asked), the calibration. The file closes before the count is shown.
+// the samples, the count shown with the interval (which the NS record's
+// header or --rate sets), the calibration. The file closes before the count
+// is shown.
 void read_component(State& s, textio::Console& con, textio::Warnings& warnings, int c,
-                    const std::string& name, bool create_missing, bool rate_from_header) {
+                    const std::string& name, const RecordBytes& bytes, bool create_missing,
+                    const RunOptions& options) {
   ComponentState& comp = s.components[c];
   comp.file = name;
   RecordHeader header;
   SampleCount count;
   {
-    textio::Input in = open_record(name, create_missing);
+    textio::Input in =
+        bytes.text ? open_record_text(*bytes.text, name) : open_record(name, create_missing);
     header = read_record_header(in);
     echo_scale(con, header.sf1, header.sf2);
     count = read_samples(in, header, comp.calibrated);
   }
-  const double dt = rate_from_header ? interval_from_header(s, c, header.lines) : s.dt;
-  echo_count(con, count.nt, dt);
+  if (c == 0) s.dt = first_interval(options, header_facts(header.lines));
+  echo_count(con, count.nt, s.dt);
   calibrate(comp.calibrated, count.nt, header.sf1, header.sf2);
   warn_of_record(warnings, name, count);
   comp.record = record_read(std::move(header), count);
@@ -187,11 +208,16 @@ void through_frequency_domain(State& s) {
   }
 }
 
-// No output may replace a record file.
+// No output may replace a record file, or the archive a record came from.
 textio::OutputPlace keeping_records(const textio::OutputPlace& place, const RecordNames& names) {
   textio::OutputPlace kept = place;
-  for (const std::string* name : {&names.ns, &names.ew, &names.ud}) {
-    const std::string file = textio::trim_name(*name);
+  const std::string* files[] = {&names.ns, &names.ew, &names.ud};
+  for (int c = 0; c < 3; ++c) {
+    if (const std::string& archive = names.in_memory[c].archive; names.in_memory[c].text) {
+      kept.protect(archive, "the archive " + archive);
+      continue;
+    }
+    const std::string file = textio::trim_name(*files[c]);
     kept.protect(file, "the record file " + file);
   }
   return kept;
@@ -209,10 +235,15 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
   // 2. Records NS, EW, UD; nt is then the UD count.
   const std::string* files[] = {&names.ns, &names.ew, &names.ud};
   for (int c = 0; c < 3; ++c)
-    read_component(s, con, warnings, c, *files[c], names.create_missing, options.rate_from_header);
+    read_component(s, con, warnings, c, *files[c], names.in_memory[c], names.create_missing,
+                   options);
+  settle_rate(s, options);
   warn_of_headers(warnings, {s.components[0].file, s.components[1].file, s.components[2].file},
                   {&s.components[0].record, &s.components[1].record, &s.components[2].record},
-                  options.rate_from_header);
+                  !options.rate_hz && !usable_rate(header_facts(s.components[0].record.header)));
+  warn_of_header_peaks(warnings, {s.components[0].file, s.components[1].file, s.components[2].file},
+                       {&s.components[0].record, &s.components[1].record, &s.components[2].record},
+                       std::as_const(s).calibrated());
   // 3. Polarity.
   ask_polarity(con, a);
   reverse_chosen(s);
@@ -228,7 +259,9 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
   // 5-6. Band-pass and operator, asked for before any transform is made.
   ask_bandpass(con, warnings, a);
   warn_of_empty_band(warnings, a, s.grid);
+  warn_of_corners_above_nyquist(warnings, a, s.dt);
   ask_operation(con, a);
+  s.processing_answered = true;
   // 7-9. The spectra, amp3.csv, the series back.
   through_frequency_domain(s);
   announce_spectrum_file(con);
@@ -259,12 +292,18 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
 RunSummary summarize(const State& s) {
   StationData data;
   data.header = header_facts(s.components[0].record.header);
+  for (int c = 0; c < 3; ++c)
+    data.max_acc_gal[c] = header_facts(s.components[c].record.header).max_acc_gal;
   for (int c = 0; c < 3; ++c) {
     // A failed run may end before it counts a record's samples; once the
     // waveform file is written, every record was read.
     const int n = s.components[c].record.nt;
     if (n > 0 || s.waveform_written) data.samples[c] = n;
   }
+  data.processing.rate_hz = s.rate_hz;
+  data.processing.answered = s.processing_answered;
+  if (s.answers.bandpass == 1) data.processing.bandpass = s.answers.bandpass_corners;
+  data.processing.operation = operation_of(s.answers.operation);
   if (s.waveform_written) {
     WaveformSeries w;
     for (int c = 0; c < 3; ++c) w.x[c] = s.written()[c]->values();
@@ -291,7 +330,7 @@ RunOutcome run_record_set(const RunSetup& setup) {
       if (!setup.answers.file.empty())
         place.protect(setup.answers.file, "the answers file " + setup.answers.file);
       outcome.status = run_steps(*state, con, setup.records, place, warnings,
-                                 {setup.rate_from_header, setup.full_precision});
+                                 {setup.rate_hz, setup.full_precision});
       con.out.flush();
     } catch (const textio::Failure& f) {
       // Files of the failed step were flushed and cut as the stack unwound;

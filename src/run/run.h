@@ -10,6 +10,7 @@
 #include "metrics/column.h"
 #include "records/constants.h"
 #include "records/record_header.h"
+#include "records/series.h"
 #include "run/state.h"
 #include "textio/console.h"
 #include "files/files.h"
@@ -18,14 +19,31 @@
 
 namespace smproc {
 
+// A record's text held in memory (a member read from an archive), and the
+// archive it came from, which no output may replace.
+struct RecordBytes {
+  std::shared_ptr<const std::string> text;
+  std::string archive;
+};
+
 // The three component record files, NS, EW, UD.
 struct RecordNames {
+  RecordNames() = default;
+  RecordNames(std::string ns_file, std::string ew_file, std::string ud_file, bool create = true)
+      : ns(std::move(ns_file)),
+        ew(std::move(ew_file)),
+        ud(std::move(ud_file)),
+        create_missing(create) {}
+
   std::string ns = std::string(default_stem) + ".ns";
   std::string ew = std::string(default_stem) + ".ew";
   std::string ud = std::string(default_stem) + ".ud";
   // The fixed names are created empty when missing (their first read then
   // meets the end of the file); names a user gave are reported instead.
   bool create_missing = true;
+  // Where a component's text is set, the record is read from it, and its
+  // name ("ARCHIVE:MEMBER") only names it in reports and warnings.
+  PerComponent<RecordBytes> in_memory{};
 };
 
 // A block of answers that many runs read without each holding a copy.
@@ -68,9 +86,10 @@ struct RunSetup {
   // Where the temporary names of output files are registered, so that a
   // signal can remove them; none: not registered.
   textio::TempFiles* temporaries = nullptr;
-  // The sampling interval comes from the records' headers ("Sampling
-  // Freq(Hz)"), which must all state the same frequency, instead of 0.01 s.
-  bool rate_from_header = false;
+  // The records' sampling frequency, Hz, whatever their headers state
+  // (--rate); none: the frequency the three headers state ("Sampling
+  // Freq(Hz)"), which must agree, or 100 Hz when none states one.
+  std::optional<double> rate_hz;
   // The output files write every number as the shortest text that reads back
   // to the same double, instead of in the fixed-width fields.
   bool full_precision = false;
@@ -85,7 +104,7 @@ struct RunSetup {
 // The opt-in features as the steps take them; all off, a run is the dialogue
 // as it always was.
 struct RunOptions {
-  bool rate_from_header = false;
+  std::optional<double> rate_hz;  // --rate, Hz; none: the headers' rate
   bool full_precision = false;
 };
 
@@ -98,7 +117,7 @@ using RunSummary = StationResult;
 enum class RunFailure {
   none,           // the run ended normally
   read_or_write,  // a text read or write failed: the text layer's report
-  refused,        // the run would give no good result (too long, no rate, not finite)
+  refused,        // the run would give no good result (too long, rates that disagree, not finite)
   out_of_memory,
   internal,       // anything else the run threw
 };

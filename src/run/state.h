@@ -55,11 +55,15 @@ struct State {
                                           ComponentState(&memory)};
   // 0.01 s held in single precision, widened: the sampling interval of every record.
   double dt = legacy_interval;
+  // The sampling frequency dt was set from, Hz, once the three records are
+  // read and their rates agree (or --rate forced it).
+  std::optional<double> rate_hz;
   int nt = 0;  // samples per component: the UD record's count, then the window's
   Grid grid;
   // fx of the component in the frequency domain: bins 1..nf.
   Spectrum spectrum{&memory};
   Answers answers;
+  bool processing_answered = false;  // the band-pass and operation questions were answered
   bool waveform_written = false;  // the waveform file was written in full
 
   PerComponent<Series*> calibrated() {

@@ -58,14 +58,14 @@ std::string text_cell(const std::string& s) {
 
 // The row's value of each layout column, formatted; empty for a station
 // not run, for a column its result lacks, and where it holds no value.
-std::vector<std::string> cells_of(const StationRow& r, const StationResult& layout) {
+std::vector<std::string> cells_of(const StationRow& r, const StationResult& layout, Form form) {
   std::vector<std::string> cells(layout.size());
   if (r.outcome == StationRow::Outcome::not_run) return cells;
   for (std::size_t k = 0; k < layout.size(); ++k) {
     const Column* c = k < r.summary.size() && r.summary[k].name == layout[k].name
                           ? &r.summary[k]
                           : find_column(r.summary, layout[k].name);
-    if (c) cells[k] = formatted(*c);
+    if (c) cells[k] = formatted(*c, form);
   }
   return cells;
 }
@@ -120,7 +120,7 @@ std::string summary_csv(const std::vector<StationRow>& rows, std::span<const Met
   std::string t = joined(head, ",") + "\n";
   for (const StationRow& r : rows) {
     std::vector<std::string> fields = {text_cell(r.name), text_cell(r.status)};
-    const std::vector<std::string> cells = cells_of(r, layout);
+    const std::vector<std::string> cells = cells_of(r, layout, Form::csv);
     for (std::size_t k = 0; k < layout.size(); ++k)
       fields.push_back(layout[k].type == ColumnType::text ? text_cell(cells[k])
                                                           : csv_field(cells[k]));
@@ -157,7 +157,7 @@ std::string summary_table(const std::vector<StationRow>& rows, std::span<const M
 
   std::vector<std::vector<std::string>> table = {heads};
   for (const StationRow& r : rows) {
-    const std::vector<std::string> cells = cells_of(r, layout);
+    const std::vector<std::string> cells = cells_of(r, layout, Form::table);
     std::vector<std::string> line = {r.name};
     for (const Group& g : groups) {
       const auto begin = cells.begin() + static_cast<std::ptrdiff_t>(g.first);

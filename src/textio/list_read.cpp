@@ -173,7 +173,9 @@ bool exact_real_token(std::string_view token, double& out) {
   return parse_real_exactly(n, out) == Syntax::ok;
 }
 
-ReadResult list_read(Input& in, std::span<const ReadItem> items, bool eof_ends) {
+ReadResult list_read(Input& in, std::span<const ReadItem> items, bool eof_ends,
+                     std::size_t& filled) {
+  filled = 0;
   in.begin_statement("list io");
   if (items.empty()) {
     // Waits for one line and drops it; the end of the input is no failure here.
@@ -181,8 +183,13 @@ ReadResult list_read(Input& in, std::span<const ReadItem> items, bool eof_ends) 
     in.discard_line();
     return ReadResult::ok;
   }
-  if (read_integer_line(in, items)) return ReadResult::ok;
+  if (read_integer_line(in, items)) {
+    filled = items.size();
+    return ReadResult::ok;
+  }
+  std::size_t k = 0;
   auto end_of_input = [&](bool at_start) {
+    filled = k;
     if (eof_ends) return ReadResult::end_of_file;
     in.fail(at_start && in.ended_without_line_end() ? "read start" : "list in", "end of file");
   };
@@ -195,7 +202,6 @@ ReadResult list_read(Input& in, std::span<const ReadItem> items, bool eof_ends) 
     if (auto* t = std::get_if<TextItem>(&item)) text_limit = std::max(text_limit, t->length);
   }
   Token tok;
-  std::size_t k = 0;
   bool value_before = false;  // a comma now separates rather than makes a null
   while (k < items.size()) {
     int c = in.peek();
@@ -224,8 +230,14 @@ ReadResult list_read(Input& in, std::span<const ReadItem> items, bool eof_ends) 
     long long r = repeat_count(in, tok);
     for (; r > 0 && k < items.size(); --r) store(in, items[k++], tok.value);
   }
+  filled = k;
   if (!in.discard_line() && eof_ends) return ReadResult::end_of_file;
   return ReadResult::ok;
+}
+
+ReadResult list_read(Input& in, std::span<const ReadItem> items, bool eof_ends) {
+  std::size_t filled = 0;
+  return list_read(in, items, eof_ends, filled);
 }
 
 ReadResult list_read(Input& in, std::initializer_list<ReadItem> items, bool eof_ends) {

@@ -16,6 +16,11 @@ namespace smproc::textio {
 // consumes one line and never fails.
 ReadResult list_read(Input& in, std::span<const ReadItem> items, bool eof_ends = false);
 ReadResult list_read(Input& in, std::initializer_list<ReadItem> items, bool eof_ends = false);
+// The same, telling in `filled` how many items the read reached, a null
+// value counting as one: all of them after a full line, fewer when a slash
+// or the end of the input came first.
+ReadResult list_read(Input& in, std::span<const ReadItem> items, bool eof_ends,
+                     std::size_t& filled);
 
 // The value of a real token of a list read by the general conversion alone,
 // without the fast path for plain integers; false when it is no number or

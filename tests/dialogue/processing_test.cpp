@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support/console_capture.h"
 
@@ -124,6 +125,33 @@ TEST(BandpassQuestionsTest, BandThatPassesNoBinIsWarnedOf) {
             "the band-pass 60 70 80 90 Hz passes no frequency of the record (its bins lie "
             "0.01221 Hz apart, from 0 to 50 Hz): amp3.csv and the waveform file hold only "
             "zeros");
+}
+
+// Corners past 1/(2 dt) are named, each with its value, in one warning.
+TEST(BandpassQuestionsTest, CornersAboveTheNyquistFrequencyAreWarnedOf) {
+  const double dt100 = static_cast<double>(0.01f), dt200 = static_cast<double>(0.005f);
+  const std::string rest =
+      " above the Nyquist frequency, 50 Hz (1/(2 dt), dt 0.01 s): the record holds no frequency "
+      "above it, so the trapezoid is cut there";
+  struct Case { Corners corners; double dt; int bandpass; std::vector<std::string> warnings; };
+  const Case cases[] = {
+      {{0.1, 0.2, 20, 25}, dt100, 1, {}},
+      {{0.1, 0.2, 40, 50}, dt100, 1, {}},  // at the Nyquist frequency, not above it
+      {{0.1, 0.2, 40, 60}, dt100, 1, {"band-pass corner fH2 60 Hz lies" + rest}},
+      {{0.1, 0.2, 55, 60}, dt100, 1, {"band-pass corners fH1 55 Hz and fH2 60 Hz lie" + rest}},
+      {{60, 70, 80, 90}, dt100, 1,
+       {"band-pass corners fL1 60 Hz, fL2 70 Hz, fH1 80 Hz and fH2 90 Hz lie" + rest}},
+      {{0.1, 0.2, 40, 60}, dt200, 1, {}},  // 200 Hz: the Nyquist frequency is 100 Hz
+      {{0.1, 0.2, 40, 60}, dt100, 0, {}},  // no band-pass asked for
+  };
+  for (const Case& t : cases) {
+    Answers a;
+    a.bandpass = t.bandpass;
+    a.bandpass_corners = t.corners;
+    textio::Warnings warnings;
+    warn_of_corners_above_nyquist(warnings, a, t.dt);
+    EXPECT_EQ(warnings.all(), t.warnings) << t.corners.fh2 << " " << t.dt;
+  }
 }
 
 TEST(OperationQuestionTest, ShowsChoicesAndReadsTheAnswer) {

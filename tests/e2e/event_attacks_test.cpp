@@ -183,7 +183,7 @@ TEST(EventAttacks, OptionValuesBeyondTheDoubleRangeAreUsageErrors) {
 TEST(EventAttacks, ControlCharactersOfAStemAreShownAsQuestionMarksOnStandardError) {
   TempDir dir;
   StationFacts facts;
-  facts.sampling = "200Hz";  // a warning, whose line names the stem
+  facts.sampling = "fast";  // a warning, whose line names the stem
   write_station(dir.path() / "event", "A\x1b[2J\rB", 600, 1, facts);
   const Outcome o = run_smproc(dir.path(), "", {"--skip", "0", "-o", "out", "event"});
   EXPECT_EQ(o.status, 0) << o.err;
@@ -214,7 +214,7 @@ struct HeldEvent {
 
 HeldEvent start_held(const fs::path& dir, const std::vector<int>& ignored) {
   StationFacts facts;
-  facts.sampling = "200Hz";
+  facts.sampling = "fast";  // a warning, which waits on the full pipe
   write_station(dir / "event", "A", 600, 1, facts);
   write_station(dir / "event", "B", 600, 2);
   HeldEvent h;

@@ -90,12 +90,12 @@ TEST(EventFolders, APlantedLinkIsNeverFollowed) {
     }
     e.expect_nothing_elsewhere(c.what);
     // The other station is written all the same.
-    EXPECT_EQ(names_in(e.out("BBB")), (std::vector<std::string>{"amp3.csv", "console.txt", "wave.csv"}))
+    EXPECT_EQ(names_in(e.out("BBB")), (std::vector<std::string>{"amp3.csv", "answers.txt", "console.txt", "wave.csv"}))
         << c.what;
     if (c.station_folder) {
       EXPECT_TRUE(fs::is_symlink(e.out("AAA"))) << c.what;
     } else {
-      EXPECT_EQ(names_in(e.out("AAA")), (std::vector<std::string>{"amp3.csv", "console.txt", "wave.csv"}))
+      EXPECT_EQ(names_in(e.out("AAA")), (std::vector<std::string>{"amp3.csv", "answers.txt", "console.txt", "wave.csv"}))
           << c.what;
     }
     if (c.links == std::vector<std::string>{"summary.csv"}) {
@@ -115,11 +115,11 @@ TEST(EventFolders, AStationFolderIsReplacedWhole) {
   Event e;
   ASSERT_EQ(e.run({"--waveform", "vel.csv"}).status, 0);
   const std::string first_console = read_file(e.out("AAA/console.txt"));
-  ASSERT_EQ(names_in(e.out("AAA")), (std::vector<std::string>{"amp3.csv", "console.txt", "vel.csv"}));
+  ASSERT_EQ(names_in(e.out("AAA")), (std::vector<std::string>{"amp3.csv", "answers.txt", "console.txt", "vel.csv"}));
   const Outcome o = e.run({"--waveform", "dis.csv", "--integrate", "twice"});
   ASSERT_EQ(o.status, 0) << o.err;
   for (const char* s : {"AAA", "BBB"})
-    EXPECT_EQ(names_in(e.out(s)), (std::vector<std::string>{"amp3.csv", "console.txt", "dis.csv"}))
+    EXPECT_EQ(names_in(e.out(s)), (std::vector<std::string>{"amp3.csv", "answers.txt", "console.txt", "dis.csv"}))
         << s;
   EXPECT_EQ(read_file(e.out("AAA/console.txt")), first_console);  // the same dialogue
   for (const std::string& n : names_in(e.out())) EXPECT_NE(n[0], '.') << n;
@@ -139,10 +139,11 @@ TEST(EventFolders, NoSummaryDescribesFoldersThatWereReplaced) {
   ASSERT_EQ(e.run({"--waveform", "vel.csv"}).status, 0);
   const auto old_bbb = file_tree(e.out("BBB"));
   ASSERT_FALSE(read_file(e.out("summary.csv")).empty());
-  // BBB's headers state 200 Hz, so BBB warns in the middle of its run; standard
-  // error is a full pipe, so BBB waits there, after AAA is done.
+  // BBB's headers state a rate that is no number, so BBB warns in the middle
+  // of its run; standard error is a full pipe, so BBB waits there, after AAA
+  // is done.
   StationFacts facts;
-  facts.sampling = "200Hz";
+  facts.sampling = "fast";
   write_station(e.dir.path() / "event", "BBB", 800, 4, facts);
   int err[2];
   ASSERT_EQ(::pipe(err), 0);
@@ -163,7 +164,7 @@ TEST(EventFolders, NoSummaryDescribesFoldersThatWereReplaced) {
     _exit(127);
   }
   ::close(err[1]);
-  const std::vector<std::string> new_files = {"amp3.csv", "console.txt", "dis.csv"};
+  const std::vector<std::string> new_files = {"amp3.csv", "answers.txt", "console.txt", "dis.csv"};
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (names_in(e.out("AAA")) != new_files && std::chrono::steady_clock::now() < until)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));

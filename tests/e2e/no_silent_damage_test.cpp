@@ -29,7 +29,7 @@ std::string record(int n, const Header& h = {}, int per_line = 8, int seed = 1) 
       .line(12, "Duration Time(s)  60")
       .line(13, "Dir.              " + h.direction)
       .line(RecordText::scale_line, h.scale)
-      .line(15, "Max. Acc. (gal)   1.0")
+      .line(15, "Max. Acc. (gal)")
       .line(16, "Last Correction   2004/10/23 17:56:15")
       .counts(n, [seed](int i) { return long{2000 + (i * 7919 * seed) % 401 - 200}; })
       .per_line(per_line)
@@ -89,15 +89,18 @@ TEST(Warnings, DoubtfulInputsWarnAndChangeNothingElse) {
        "smproc: warning: r.ns: 1500 values after the eighth on 750 sample lines were ignored "
        "(a line ends its group of eight)\n"},
       {"sampling frequency",
-       [&](const TempDir& d) { 
+       [&](const TempDir& d) {
          Header h;
-         h.sampling = "200Hz";
-         write_set(d, r6000, record(6000, h), r6000);
+         h.sampling = "fast";
+         write_set(d, record(6000, h), record(6000, h), record(6000, h));
        },
        [&](const TempDir& d) { write_set(d, r6000, r6000, r6000); },
-       "smproc: warning: r.ew: the header states a sampling frequency of 200Hz; the record is "
-       "processed at 100 Hz (0.01 s), so the outputs' frequencies are 0.5 times and their "
-       "times 2 times the true ones\n"},
+       "smproc: warning: r.ns: the header's sampling frequency \"fast\" is not a number of "
+       "hertz; the record is processed at 100 Hz (0.01 s)\n"
+       "smproc: warning: r.ew: the header's sampling frequency \"fast\" is not a number of "
+       "hertz; the record is processed at 100 Hz (0.01 s)\n"
+       "smproc: warning: r.ud: the header's sampling frequency \"fast\" is not a number of "
+       "hertz; the record is processed at 100 Hz (0.01 s)\n"},
       {"direction",
        [&](const TempDir& d) { 
          Header h;

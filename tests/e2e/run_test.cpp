@@ -24,7 +24,7 @@ std::string record(int n, const std::function<long(int)>& value,
                    const std::string& scale = "Scale Factor      7845(gal)/8223790") {
   return RecordText()
       .line(RecordText::scale_line, scale)
-      .line(15, "Max. Acc. (gal)   12.3")
+      .line(15, "Max. Acc. (gal)")
       .line(16, "Last Correction   2004/10/23 17:56:15")
       .counts(n, value)
       .text();

@@ -206,6 +206,30 @@ TEST_F(RecordReaderTest, GroupsAndLines) {
   }
 }
 
+// The values read after the last complete group: counted as left out, so
+// that the user can be told, whatever ends the group.
+TEST_F(RecordReaderTest, ValuesAfterTheLastFullGroupAreCountedAsLeftOut) {
+  struct Case { const char* name; std::string samples; int nt; long long left_out; };
+  const std::vector<Case> cases = {
+      {"whole groups", sample_lines(1, 16, 8), 16, 0},
+      {"three after the groups", sample_lines(1, 803, 8), 800, 3},
+      {"seven after the groups", sample_lines(1, 15, 8), 8, 7},
+      {"fewer than eight in all", "1 2 3 4 5\n", 0, 5},
+      {"no samples", "", 0, 0},
+      {"four per line, one short", sample_lines(1, 14, 4), 8, 6},
+      {"a null value is a value", "1 2 3 4 5 6 7 8\n1,,3\n", 8, 3},
+      {"a ninth value at the end without a line end", "1 2 3 4 5 6 7 8\n1 2 3 4 5 6 7 8 9", 8,
+       8},
+      {"a repeat that ends the file", "1 2 3 4 5 6 7 8\n3*4\n", 8, 3},
+  };
+  for (const Case& t : cases) {
+    xr_ = Series{};
+    read(join(header(scale_unit)) + t.samples);
+    EXPECT_EQ(r_.nt, t.nt) << t.name;
+    EXPECT_EQ(r_.left_out, t.left_out) << t.name;
+  }
+}
+
 TEST_F(RecordReaderTest, CarriageReturnLineEndsReadAsLineFeeds) {
   const double v[8] = {-3, 7, 12, -25, 4, 0, 18, -9};
   const std::string console = read(join(header(scale_7845), "\r\n") + "-3 7 12 -25 4 0 18 -9\r\n");

@@ -1,8 +1,10 @@
 // The sampling interval taken from the records' headers: 1/f in single
-// precision, the same for all three records, or no run.
+// precision, the same for all three records, or no run; 0.01 s when no
+// header states a rate; --rate's whatever they state.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,8 +37,8 @@ struct HeaderRun {
 };
 
 // Runs the velocity job on the example records, their sampling lines as given.
-void run(HeaderRun& r, const std::vector<std::string>& sampling_lines, bool rate_from_header,
-         const std::string& answers = velocity) {
+void run(HeaderRun& r, const std::vector<std::string>& sampling_lines,
+         std::optional<double> rate_hz = std::nullopt, const std::string& answers = velocity) {
   const char* endings[] = {"ns", "ew", "ud"};
   for (int c = 0; c < 3; ++c)
     r.dir.write(std::string("r.") + endings[c], record(endings[c], sampling_lines[c]));
@@ -47,7 +49,7 @@ void run(HeaderRun& r, const std::vector<std::string>& sampling_lines, bool rate
   setup.answers.text = answers;
   setup.console.text = &r.console;
   setup.out_dir = r.out();
-  setup.rate_from_header = rate_from_header;
+  setup.rate_hz = rate_hz;
   r.outcome = run_record_set(setup);
 }
 
@@ -64,19 +66,26 @@ std::string row(const std::string& file, int i) {
   return file.substr(at, file.find('\n', at) - at);
 }
 
-// A 100 Hz header gives the run without the option, byte for byte.
+// A 100 Hz header, --rate 100 and headers without a rate all run at 0.01 s
+// held in single precision: the same console and files, byte for byte.
 TEST(RateFromHeaderTest, HundredHertzIsTheFixedInterval) {
+  const std::string none = "Recorder          K-NET95";
+  HeaderRun fixed;
+  run(fixed, {none, none, none});
+  ASSERT_EQ(fixed.outcome.status, 0) << fixed.outcome.report;
+  EXPECT_EQ(count(fixed.console, "NT and DT= 6000  0.00999999978\n"), 3);
   for (const char* stated : {"100Hz", "100.0Hz", "100 Hz"}) {
-    HeaderRun fixed, from_header;
     const std::string line = std::string("Sampling Freq(Hz) ") + stated;
-    run(fixed, {line, line, line}, false);
-    run(from_header, {line, line, line}, true);
-    ASSERT_EQ(from_header.outcome.status, 0) << stated << from_header.outcome.report;
-    EXPECT_EQ(from_header.console, fixed.console) << stated;
-    EXPECT_EQ(from_header.outcome.warnings, fixed.outcome.warnings) << stated;
-    EXPECT_EQ(from_header.file("amp3.csv"), fixed.file("amp3.csv")) << stated;
-    EXPECT_EQ(from_header.file("vel.csv"), fixed.file("vel.csv")) << stated;
-    EXPECT_EQ(count(from_header.console, "NT and DT= 6000  0.00999999978\n"), 3);
+    HeaderRun from_header, forced;
+    run(from_header, {line, line, line});
+    run(forced, {none, none, none}, 100.0);
+    for (const HeaderRun* r : {&from_header, &forced}) {
+      ASSERT_EQ(r->outcome.status, 0) << stated << r->outcome.report;
+      EXPECT_TRUE(r->outcome.warnings.empty()) << stated << r->outcome.warnings.front();
+      EXPECT_EQ(r->console, fixed.console) << stated;
+      EXPECT_EQ(r->file("amp3.csv"), fixed.file("amp3.csv")) << stated;
+      EXPECT_EQ(r->file("vel.csv"), fixed.file("vel.csv")) << stated;
+    }
   }
 }
 
@@ -94,7 +103,7 @@ TEST(RateFromHeaderTest, OtherRatesSetTheInterval) {
         Case{"50Hz", "NT and DT= 6000  0.0199999996\n", "   0.020,", "   4.000,", "  0.0061,"}}) {
     const std::string line = std::string("Sampling Freq(Hz) ") + t.stated;
     HeaderRun r;
-    run(r, {line, line, line}, true);
+    run(r, {line, line, line});
     ASSERT_EQ(r.outcome.status, 0) << t.stated << r.outcome.report;
     EXPECT_EQ(count(r.console, t.echo), 3) << t.stated;
     // The rate is used, so the header's rate is no cause for a warning.
@@ -103,77 +112,112 @@ TEST(RateFromHeaderTest, OtherRatesSetTheInterval) {
     EXPECT_EQ(row(vel, 2).substr(0, 9), t.sample_2) << t.stated;
     EXPECT_EQ(row(vel, 201).substr(0, 9), t.sample_201) << t.stated;
     EXPECT_EQ(row(r.file("amp3.csv"), 1).substr(0, 9), t.first_bin) << t.stated;
-
-    // Without the option the header is only warned of.
-    HeaderRun fixed;
-    run(fixed, {line, line, line}, false);
-    EXPECT_EQ(count(fixed.console, "NT and DT= 6000  0.00999999978\n"), 3);
-    ASSERT_EQ(fixed.outcome.warnings.size(), 3u);
-    EXPECT_NE(
-        fixed.outcome.warnings[0].find("states a sampling frequency of " + std::string(t.stated)),
-        std::string::npos);
   }
 }
 
-// Headers that disagree or state no usable rate end the run before any
-// output, naming the records and what they state.
-TEST(RateFromHeaderTest, HeadersThatGiveNoSingleRateEndTheRun) {
+// --rate sets the interval whatever the headers state, even when they
+// disagree, and without a warning of them.
+TEST(RateFromHeaderTest, TheForcedRateOverridesTheHeaders) {
   const std::string hz100 = "Sampling Freq(Hz) 100Hz", hz200 = "Sampling Freq(Hz) 200Hz";
+  HeaderRun at_100, at_200;
+  run(at_100, {hz100, hz100, hz100});
+  run(at_200, {hz200, hz200, hz200});
   struct Case {
     std::vector<std::string> lines;
-    int intervals_echoed;  // "NT and DT=" lines before the end
-    std::string report;    // with R for the records' folder
+    double rate_hz;
+    const HeaderRun* same_as;
   };
   const std::vector<Case> cases = {
-      {{hz100, hz200, hz100},
-       1,
-       "smproc: the headers state different sampling frequencies: R/r.ns 100Hz, R/r.ew 200Hz; "
-       "the sampling interval is taken from the headers only when all three agree, so no file "
-       "was written\n"},
-      {{hz200, hz200, "Sampling Freq(Hz) 100Hz"},
-       2,
-       "smproc: the headers state different sampling frequencies: R/r.ns 200Hz, R/r.ud 100Hz; "
-       "the sampling interval is taken from the headers only when all three agree, so no file "
-       "was written\n"},
-      {{"Recorder          K-NET95", hz100, hz100},
-       0,
-       "smproc: R/r.ns: the header states no sampling frequency; to take the sampling interval "
-       "from the headers, each record needs a line such as \"Sampling Freq(Hz) 100Hz\", so no "
-       "file was written\n"},
-      {{hz100, "Sampling Freq(Hz) fast", hz100},
-       1,
-       "smproc: R/r.ew: the header's sampling frequency \"fast\" is not a number of hertz; to "
-       "take the sampling interval from the headers, each record needs a line such as "
-       "\"Sampling Freq(Hz) 100Hz\", so no file was written\n"},
-      {{"Sampling Freq(Hz) 0x64Hz", hz100, hz100},
-       0,
-       "smproc: R/r.ns: the header's sampling frequency \"0x64Hz\" is not a number of hertz; "
-       "to take the sampling interval from the headers, each record needs a line such as "
-       "\"Sampling Freq(Hz) 100Hz\", so no file was written\n"},
-      {{"Sampling Freq(Hz) infHz", hz100, hz100},
-       0,
-       "smproc: R/r.ns: the header's sampling frequency \"infHz\" is not a number of hertz; "
-       "to take the sampling interval from the headers, each record needs a line such as "
-       "\"Sampling Freq(Hz) 100Hz\", so no file was written\n"},
-      {{"Sampling Freq(Hz) 1e-60Hz", hz100, hz100},
-       0,
-       "smproc: R/r.ns: the header's sampling frequency 1e-60Hz gives no usable sampling "
-       "interval, so no file was written\n"},
+      {{hz200, hz200, hz200}, 100.0, &at_100},
+      {{hz100, hz200, "Sampling Freq(Hz) fast"}, 100.0, &at_100},
+      {{hz100, hz100, hz100}, 200.0, &at_200},
   };
   for (const Case& t : cases) {
     HeaderRun r;
-    run(r, t.lines, true);
-    std::string report = t.report;
+    run(r, t.lines, t.rate_hz);
+    ASSERT_EQ(r.outcome.status, 0) << t.rate_hz << r.outcome.report;
+    EXPECT_TRUE(r.outcome.warnings.empty()) << r.outcome.warnings.front();
+    EXPECT_EQ(r.console, t.same_as->console) << t.rate_hz;
+    EXPECT_EQ(r.file("amp3.csv"), t.same_as->file("amp3.csv")) << t.rate_hz;
+    EXPECT_EQ(r.file("vel.csv"), t.same_as->file("vel.csv")) << t.rate_hz;
+  }
+}
+
+// Headers that state different rates, or a rate beside none, end the run
+// once the three records are read, before any output, naming all three.
+TEST(RateFromHeaderTest, HeadersThatDisagreeEndTheRun) {
+  const std::string hz100 = "Sampling Freq(Hz) 100Hz", hz200 = "Sampling Freq(Hz) 200Hz";
+  const std::string tail =
+      "; the sampling interval is taken from the headers only when all three agree (--rate HZ "
+      "sets it for records whose headers are wrong), so no file was written\n";
+  struct Case {
+    std::vector<std::string> lines;
+    std::string rates;  // with R for the records' folder
+  };
+  const std::vector<Case> cases = {
+      {{hz100, hz200, hz100}, "R/r.ns 100Hz, R/r.ew 200Hz, R/r.ud 100Hz"},
+      {{hz200, hz200, hz100}, "R/r.ns 200Hz, R/r.ew 200Hz, R/r.ud 100Hz"},
+      {{"Recorder          K-NET95", hz100, hz100}, "R/r.ns no rate, R/r.ew 100Hz, R/r.ud 100Hz"},
+      {{hz100, "Sampling Freq(Hz) fast", hz100},
+       "R/r.ns 100Hz, R/r.ew \"fast\", R/r.ud 100Hz"},
+      {{"Sampling Freq(Hz) 1e-60Hz", hz100, hz100},
+       "R/r.ns \"1e-60Hz\", R/r.ew 100Hz, R/r.ud 100Hz"},
+  };
+  for (const Case& t : cases) {
+    HeaderRun r;
+    run(r, t.lines);
+    std::string report = "smproc: the headers state different sampling frequencies: " + t.rates + tail;
     // The search goes on past each folder put in, whose name may end in R.
     const std::string folder = r.dir.path().string();
     for (auto at = report.find("R/"); at != std::string::npos;
          at = report.find("R/", at + folder.size()))
       report.replace(at, 1, folder);
-    EXPECT_EQ(r.outcome.status, 2) << t.report;
+    EXPECT_EQ(r.outcome.status, 2) << t.rates;
+    EXPECT_EQ(r.outcome.failure, RunFailure::refused) << t.rates;
     EXPECT_EQ(r.outcome.report, report);
-    EXPECT_EQ(count(r.console, "NT and DT="), t.intervals_echoed) << t.report;
-    EXPECT_FALSE(r.wrote("amp3.csv")) << t.report;
-    EXPECT_FALSE(r.wrote("vel.csv")) << t.report;
+    EXPECT_EQ(count(r.console, "NT and DT="), 3) << t.rates;
+    EXPECT_FALSE(r.wrote("amp3.csv")) << t.rates;
+    EXPECT_FALSE(r.wrote("vel.csv")) << t.rates;
+  }
+}
+
+// Headers of which none states a usable rate: 0.01 s. A record whose header
+// states a rate the run cannot use is named; one without the line is not.
+TEST(RateFromHeaderTest, HeadersWithoutAUsableRateRunAtTheFixedInterval) {
+  HeaderRun reference;
+  const std::string hz100 = "Sampling Freq(Hz) 100Hz";
+  run(reference, {hz100, hz100, hz100});
+  struct Case {
+    const char* line;
+    std::string says;  // after the file's name; empty: no warning
+  };
+  const std::vector<Case> cases = {
+      {"Recorder          K-NET95", ""},
+      {"Sampling Freq(Hz) fast",
+       "the header's sampling frequency \"fast\" is not a number of hertz; the record is "
+       "processed at 100 Hz (0.01 s)"},
+      {"Sampling Freq(Hz) 0x64Hz",
+       "the header's sampling frequency \"0x64Hz\" is not a number of hertz; the record is "
+       "processed at 100 Hz (0.01 s)"},
+      {"Sampling Freq(Hz) infHz",
+       "the header's sampling frequency \"infHz\" is not a number of hertz; the record is "
+       "processed at 100 Hz (0.01 s)"},
+      {"Sampling Freq(Hz) 1e-60Hz",
+       "the header states a sampling frequency of 1e-60Hz; the record is processed at 100 Hz "
+       "(0.01 s), so the outputs' frequencies are 1e+62 times and their times 1e-62 times the "
+       "true ones"},
+  };
+  for (const Case& t : cases) {
+    HeaderRun r;
+    run(r, {t.line, t.line, t.line});
+    ASSERT_EQ(r.outcome.status, 0) << t.line << r.outcome.report;
+    const std::string folder = r.dir.path().string();
+    std::vector<std::string> warnings;
+    if (!t.says.empty())
+      for (const char* file : {"/r.ns: ", "/r.ew: ", "/r.ud: "}) warnings.push_back(folder + file + t.says);
+    EXPECT_EQ(r.outcome.warnings, warnings);
+    EXPECT_EQ(r.console, reference.console) << t.line;
+    EXPECT_EQ(r.file("vel.csv"), reference.file("vel.csv")) << t.line;
   }
 }
 
@@ -197,7 +241,7 @@ TEST(RateFromHeaderTest, RatesBeyondTheFixedColumnsAreWarnedOf) {
   for (const Case& t : cases) {
     const std::string line = std::string("Sampling Freq(Hz) ") + t.stated;
     HeaderRun r;
-    run(r, {line, line, line}, true, plain);
+    run(r, {line, line, line}, std::nullopt, plain);
     ASSERT_EQ(r.outcome.status, 0) << t.stated << r.outcome.report;
     EXPECT_EQ(r.outcome.warnings, t.warnings) << t.stated;
     EXPECT_TRUE(r.wrote("w.csv")) << t.stated;

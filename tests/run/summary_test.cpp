@@ -15,10 +15,24 @@
 namespace smproc {
 namespace {
 
-const char* const header =
+// The columns of the record facts and the peaks, then those of the event
+// and the station.
+const std::string facts_and_peaks =
     "stem,status,station_code,station_latitude,station_longitude,sampling_frequency,"
     "samples_ns,samples_ew,samples_ud,peak_ns,peak_time_ns,peak_ew,peak_time_ew,"
-    "peak_ud,peak_time_ud,warnings\n";
+    "peak_ud,peak_time_ud";
+// Then the event and station's, how the outputs were made, and the warnings.
+const std::string header = facts_and_peaks +
+                           ",sensor,origin_time_utc,event_latitude,event_longitude,"
+                           "event_depth_km,magnitude,station_height_m,record_start_utc,duration_s,"
+                           "header_max_acc_gal,epicentral_distance_km,hypocentral_distance_km,"
+                           "rate_hz,bandpass_hz,operation,output_quantity,output_unit,"
+                           "smproc_version,warnings\n";
+
+// The twelve event and station cells of a station whose headers state none.
+const std::string no_metadata = ",,,,,,,,,,,,";
+// The provenance cells of a station that did not get to its answers.
+const std::string no_answers = ",,,,,," SMPROC_VERSION;
 
 const double dt = static_cast<double>(0.01f);
 
@@ -73,15 +87,15 @@ TEST(SummaryCsv, RowsOfEveryKind) {
   not_run.status = "not run";
   not_run.summary = ok.summary;  // never shown for a station that did not run
   EXPECT_EQ(summary_csv({ok, warned, failed, not_run}),
-            std::string(header) +
+            header +
                 "TKY0070410231756,ok,TKY007,36.4372,139.0525,100Hz,6000,6000,5992,"
-                "26.3097,16.320,0.0000,0.000,1234.5000,59.990,\n"
+                "26.30966,16.320,4e-05,0.000,1234.5,59.990" + no_metadata + no_answers + ",\n"
                 "W,ok,TKY007,36.4372,139.0525,100Hz,6000,6000,5992,"
-                "26.3097,16.320,0.0000,0.000,1234.5000,59.990,"
+                "26.30966,16.320,4e-05,0.000,1234.5,59.990" + no_metadata + no_answers + ","
                 "\"w.ud: the header states a sampling frequency of 50Hz | a \"\"quoted\"\" "
                 "word\"\n"
-                "F,read start: end of file,F01,,,,800,800,,,,,,,,\n"
-                "N,not run,,,,,,,,,,,,,,\n");
+                "F,read start: end of file,F01,,,,800,800,,,,,,," + no_metadata + no_answers + ",\n"
+                "N,not run,,,,,,,,,,,,," + no_metadata + ",,,,,,,\n");
 }
 
 TEST(SummaryCsv, FieldsWithCommasAreQuoted) {
@@ -91,9 +105,9 @@ TEST(SummaryCsv, FieldsWithCommasAreQuoted) {
   r.status = failure_status(
       "smproc: amp3.csv not written: S.ns has the scale factor 1/0, which gives values\n");
   EXPECT_EQ(summary_csv({r}),
-            std::string(header) +
+            header +
                 "\"a,b\",\"amp3.csv not written: S.ns has the scale factor 1/0, which gives "
-                "values\",,,,,,,,,,,,,,\n");
+                "values\",,,,,,,,,,,,," + no_metadata + ",,,,,,,\n");
 }
 
 TEST(SummaryCsv, NoRowsIsTheHeaderAlone) { EXPECT_EQ(summary_csv({}), header); }
@@ -111,9 +125,9 @@ TEST(SummaryCsv, TextThatASpreadsheetWouldEvaluateIsQuotedAsText) {
   r.summary = measure(d);
   r.warnings = {"\rw"};
   EXPECT_EQ(summary_csv({r}),
-            std::string(header) +
+            header +
                 "'+cmd,'-1+2,\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\",-33.4500,'@SUM(A1),"
-                "'\t100Hz,,,,,,,,,,\"'\rw\"\n");
+                "'\t100Hz,,,,,,,,," + no_metadata + no_answers + ",\"'\rw\"\n");
 }
 
 TEST(FailureReport, OnOneLineWithoutTheProgramName) {
@@ -187,9 +201,9 @@ TEST(SummaryCsv, PeaksOfAnyMagnitudeWrittenWhole) {
   r.outcome = StationRow::Outcome::ok;
   r.status = "ok";
   r.summary = measure(d);
-  EXPECT_EQ(summary_csv({r}), std::string(header) +
+  EXPECT_EQ(summary_csv({r}), header +
                                   "S,ok,,,,,4,4,4,4.2e+258,0.010,1e+15,0.020,"
-                                  "999999999999999.8750,0.030,\n");
+                                  "999999999999999.9,0.030" + no_metadata + no_answers + ",\n");
 }
 
 // A metric defined here, after the registered ones: its columns reach both
@@ -210,10 +224,10 @@ TEST(SummaryColumns, AMetricAddedGivesItsColumnsInBothViews) {
   not_run.name = "N";
   not_run.status = "not run";
   const std::string csv = summary_csv({ok, not_run}, metrics);
-  EXPECT_EQ(csv, std::string(header).substr(0, std::string(header).size() - 10) +
+  EXPECT_EQ(csv, facts_and_peaks +
                      ",offset_cm,offset_note,warnings\n"
                      "TKY0070410231756,ok,TKY007,36.4372,139.0525,100Hz,6000,6000,5992,"
-                     "26.3097,16.320,0.0000,0.000,1234.5000,59.990,-12.5000,'-x,\n"
+                     "26.30966,16.320,4e-05,0.000,1234.5,59.990,-12.5,'-x,\n"
                      "N,not run,,,,,,,,,,,,,,,,\n");
   // In the table only the column with a heading, a number right-aligned.
   EXPECT_EQ(summary_table({ok, not_run}, metrics),
@@ -245,9 +259,11 @@ TEST(RunSummary, NoPeaksWhereTheWaveformFileHasNoRow) {
   r.outcome = StationRow::Outcome::ok;
   r.status = "ok";
   r.summary = outcome.summary;
-  EXPECT_EQ(summary_csv({r}), std::string(header) +
+  EXPECT_EQ(summary_csv({r}), header +
                                   "S,ok,ST001,36.4372,139.0525,100Hz,800,800,800,"
-                                  ",,,,,,\n");
+                                  ",,,,,,,2004-10-23T08:56:00Z,37.307,138.867,13,6.8,300,"
+                                  "2004-10-23T08:56:03Z,60,0.394,97.93291234651628,98.79198004226072,100,,none,acceleration,gal,"
+                                  SMPROC_VERSION ",\n");
 }
 
 }  // namespace

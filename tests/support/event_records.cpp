@@ -8,6 +8,8 @@ namespace smproc::testing {
 
 std::string station_record(int n, int seed, int component, const StationFacts& facts) {
   static constexpr const char* directions[] = {"N-S", "E-W", "U-D"};
+  const std::vector<long> counts =
+      scattered_counts(n, static_cast<unsigned>(seed) * 2654435761u + 1u);
   return RecordText()
       .line(1, "Origin Time       2004/10/23 17:56:00")
       .line(2, "Lat.              37.307")
@@ -22,9 +24,9 @@ std::string station_record(int n, int seed, int component, const StationFacts& f
       .line(11, "Sampling Freq(Hz) " + facts.sampling)
       .line(12, "Duration Time(s)  60")
       .line(13, std::string("Dir.              ") + directions[component])
-      .line(15, "Max. Acc. (gal)   176.491")
+      .line(15, "Max. Acc. (gal)   " + stated_peak(counts, 7845.0, 8223790.0))
       .line(16, "Last Correction   2004/10/23 17:56:15")
-      .counts(scattered_counts(n, static_cast<unsigned>(seed) * 2654435761u + 1u))
+      .counts(counts)
       .leading_blanks()
       .text();
 }

@@ -1,5 +1,8 @@
 #include "support/record_text.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <stdexcept>
 #include <utility>
 
@@ -67,6 +70,20 @@ std::string RecordText::text() const {
     text += std::to_string(counts_[i - 1]);
     if (i % per_line_ == 0 || i == n) text += '\n';
   }
+  return text;
+}
+
+std::string stated_peak(const std::vector<long>& counts, double sf1, double sf2) {
+  // Over the complete groups of eight, as the record is read.
+  const std::size_t n = counts.size() / 8 * 8;
+  double mean = 0.0;
+  for (std::size_t i = 0; i < n; ++i) mean += static_cast<double>(counts[i]);
+  mean = n > 0 ? mean / static_cast<double>(n) : 0.0;
+  double peak = 0.0;
+  for (std::size_t i = 0; i < n; ++i)
+    peak = std::max(peak, std::fabs((static_cast<double>(counts[i]) - mean) * sf1 / sf2));
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f", peak);
   return text;
 }
 

@@ -50,6 +50,10 @@ class RecordText {
   bool has_body_ = false;
 };
 
+// The peak of the counts once their mean is removed and they are scaled by
+// sf1/sf2, to three decimals: the "Max. Acc. (gal)" a header states for them.
+std::string stated_peak(const std::vector<long>& counts, double sf1, double sf2);
+
 // n counts between 2000 and 2800 from a linear congruential sequence begun at
 // `state`: a record that looks like ground noise, the same on every run.
 std::vector<long> scattered_counts(int n, unsigned state);

@@ -96,6 +96,27 @@ expect_png quoted.png 1000 800 || failures=$((failures + 1))
 
 expect 1 spectrum zero.csv -o zero.png
 
+# In a station's folder the unit and title come from its answers.txt, as
+# the dialogue reads it; options given still count.
+mkdir -p station
+cp vel.csv amp3.csv station/
+printf '1\n0\n1\n0\n1\n0.1 0.2 20 25\n2\n0\n0\ndis.csv\n\n' >station/answers.txt
+expect 0 waveform station/vel.csv -o station.png
+grep -qF "the unit cm and the title 'station vel.csv: displacement, band-pass 0.1 0.2 20 25 Hz' from station/answers.txt" err.txt ||
+  fail "the unit and title of a station's answers were not taken: $(cat err.txt)"
+expect_png station.png 1000 800 || failures=$((failures + 1))
+expect 0 spectrum station/amp3.csv -o station.png --title mine
+grep -qF "note: the unit cm*s from station/answers.txt" err.txt ||
+  fail "the spectrum's unit of a station's answers was not taken: $(cat err.txt)"
+printf '0\n0\n3\n0\n0\nacc.csv\n\n' >station/answers.txt
+expect 0 waveform station/vel.csv -o station.png --units gal
+grep -qF "the title 'station vel.csv: acceleration derivative' from" err.txt ||
+  fail "a differentiated station's title was not taken: $(cat err.txt)"
+grep -q 'the unit' err.txt && fail "--units did not win over the station's answers"
+printf 'no answers here\n' >station/answers.txt
+expect 0 waveform station/vel.csv -o station.png
+grep -q 'answers.txt' err.txt && fail "answers that do not read were used: $(cat err.txt)"
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed" >&2
   exit 1
