@@ -1,5 +1,7 @@
 #include "metrics/intensity_columns.h"
 
+#include <cstdio>
+
 namespace smproc {
 
 namespace {
@@ -14,8 +16,14 @@ void intensity_columns(const StationData& data, StationResult& out) {
   if (!data.measure_options) return;
   const IntensityMeasures* m = data.measures;
   const JmaIntensity* jma = m && m->jma ? &*m->jma : nullptr;
-  out.push_back(real_column("jma_intensity", "JMA",
-                            jma ? std::optional<double>(jma->intensity) : std::nullopt));
+  // One decimal, as the intensity is reported.
+  std::optional<std::string> intensity;
+  if (jma) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%.1f", jma->intensity);
+    intensity = text;
+  }
+  out.push_back(text_column("jma_intensity", "JMA", intensity, Align::right));
   out.push_back(text_column("jma_class", "class",
                             jma ? std::optional<std::string>(jma->jma_class) : std::nullopt));
   out.push_back(real_column("pga_rotd50_gal", "PGA RotD50",

@@ -63,12 +63,6 @@ IntensityMeasures intensity_measures(const MotionSeries& s, const MeasureOptions
   return m;
 }
 
-std::string shortest(double v) {
-  char text[32];
-  const auto end = std::to_chars(text, text + sizeof text, v).ptr;
-  return std::string(text, end);
-}
-
 std::string response_spectra_csv(const IntensityMeasures& m) {
   std::string out = "damping,period_s,psa_ns_gal,psa_ew_gal,psa_ud_gal,psa_rotd50_gal,psa_rotd100_gal\n";
   for (std::size_t d = 0; d < m.dampings.size(); ++d) {

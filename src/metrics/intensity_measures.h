@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "metrics/column.h"
 #include "metrics/energy.h"
 #include "metrics/jma_intensity.h"
 #include "metrics/konno_ohmachi.h"
@@ -64,9 +65,6 @@ struct IntensityMeasures {
 PeakAt peak_at(std::span<const double> x, double dt);
 
 IntensityMeasures intensity_measures(const MotionSeries& series, const MeasureOptions& options);
-
-// Shortest text that reads back to the same double.
-std::string shortest(double v);
 
 // response_spectra.csv and fas_smoothed.csv.
 std::string response_spectra_csv(const IntensityMeasures& m);
