@@ -155,7 +155,8 @@ CommandPlan plan_command(const CommandLine& cl) {
   // Each station's waveform file goes into its own folder, beside its other
   // outputs: the name, as the run will use it, must stay there.
   if (const std::optional<std::string> waveform = waveform_answer(*shared)) {
-    if (const std::optional<std::string> problem = station_waveform_problem(*waveform)) {
+    if (const std::optional<std::string> problem =
+            station_waveform_problem(*waveform, cl.defaults.measures.has_value())) {
       plan.error = "smproc: the waveform file cannot be named " + *waveform +
                    (cl.answers_file ? " (the waveform line of " + *cl.answers_file + ")"
                                     : std::string()) +

@@ -333,8 +333,12 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
   write_waveform_file(kept, a.waveform_name, s.written(), s.nt, a.stride, s.dt,
                       options.full_precision);
   s.waveform_written = true;
-  // 11b. The intensity measures, in files beside amp3.csv.
-  if (s.motion) write_measures(s, names, kept, warnings);
+  // 11b. The intensity measures, in files beside amp3.csv and the waveform file.
+  if (s.motion) {
+    const std::string waveform = textio::trim_name(a.waveform_name);
+    kept.protect_output((kept.folder / waveform).string(), "the waveform file " + waveform);
+    write_measures(s, names, kept, warnings);
+  }
   // 12. Final pause: one line, whatever it holds.
   final_pause(con);
   // 13. Normal end.
