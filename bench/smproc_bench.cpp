@@ -176,14 +176,15 @@ void BM_butterflies(benchmark::State& st) {
 }
 BENCHMARK(BM_butterflies)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
 
-// A 32768-sample record set in a fresh folder: the velocity job, files read
-// and written.
+// A record set of `samples` (32768 unless told) in a fresh folder: the
+// velocity job, files read and written, with long records when asked.
 class WholeRun {
  public:
-  WholeRun() {
+  explicit WholeRun(int samples = 32768, bool long_records = false)
+      : long_records_(long_records) {
     std::string pattern = (std::filesystem::temp_directory_path() / "smproc-bench-XXXXXX").string();
     dir_ = mkdtemp(pattern.data());
-    const std::string text = smproc::bench::record_text(32768);
+    const std::string text = smproc::bench::record_text(samples);
     for (const char* ext : {".ns", ".ew", ".ud"})
       std::ofstream(dir_ / ("rec" + std::string(ext))) << text;
   }
@@ -200,10 +201,12 @@ class WholeRun {
     setup.console.fd = null_;
     setup.out_dir = dir_;
     setup.summarize = false;  // as the dialogue runs
+    setup.long_records = long_records_;
     if (run_record_set(setup).status != 0) std::abort();
   }
 
  private:
+  bool long_records_;
   std::filesystem::path dir_;
   int null_ = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
 };
@@ -213,6 +216,16 @@ void BM_whole_run(benchmark::State& st) {
   for (auto _ : st) w.once();
 }
 BENCHMARK(BM_whole_run)->Unit(benchmark::kMillisecond);
+
+// The velocity job with --long-records on records of 2^16, 2^18 and 2^20
+// samples; the counter is the time per sample, which should stay level.
+void BM_long_run(benchmark::State& st) {
+  const int samples = static_cast<int>(st.range(0));
+  WholeRun w(samples, true);
+  for (auto _ : st) w.once();
+  st.SetItemsProcessed(st.iterations() * samples);
+}
+BENCHMARK(BM_long_run)->Arg(1 << 16)->Arg(1 << 18)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -17,7 +17,8 @@ namespace {
 
 // What the user should know about a window of window_samples samples after
 // window_offset, cut from a record of nt samples.
-void check_window(textio::Warnings& warnings, const Answers& a, int nt, double dt) {
+void check_window(textio::Warnings& warnings, const Answers& a, int nt, double dt,
+                  int capacity) {
   char text[320];
   if (a.window_samples <= 0) {
     std::snprintf(text, sizeof text,
@@ -126,7 +127,7 @@ void warn_of_time_column(textio::Warnings& warnings, const std::string& file, in
 }
 
 bool ask_window(textio::Console& con, textio::Warnings& warnings, double dt, int nt,
-                Answers& a) {
+                Answers& a, int capacity) {
   textio::list_write(con.out, {});
   textio::list_write(con.out, {"Cutting data? (No=0,Yes=1)"});
   textio::list_read(con.in, {&a.cut});
@@ -139,7 +140,7 @@ bool ask_window(textio::Console& con, textio::Warnings& warnings, double dt, int
   textio::list_read(con.in, {&a.window_length});
   a.window_samples = window_length(a.window_length, dt);
   textio::list_write(con.out, {"Number of data =", a.window_samples});
-  check_window(warnings, a, nt, dt);
+  check_window(warnings, a, nt, dt, capacity);
   return true;
 }
 

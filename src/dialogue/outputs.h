@@ -6,6 +6,7 @@
 #include <string>
 
 #include "dialogue/answers.h"
+#include "records/constants.h"
 #include "textio/console.h"
 #include "textio/warnings.h"
 
@@ -21,9 +22,9 @@ void warn_of_frequency_column(textio::Warnings& warnings, int nom, double dom);
 // Asks whether to cut a window (cut) and, when the answer is 1, for its
 // start and duration, showing them as samples (window_offset,
 // window_samples) and warning of a window outside the record of nt samples
-// or beyond the capacity. Returns whether a window is to be cut.
+// or beyond the series' capacity. Returns whether a window is to be cut.
 bool ask_window(textio::Console& con, textio::Warnings& warnings, double dt, int nt,
-                Answers& answers);
+                Answers& answers, int capacity = smproc::capacity);
 
 // " New nt =" with the count of the window cut.
 void echo_window_count(textio::Console& con, int nt);

@@ -30,7 +30,10 @@ void ask_polarity(textio::Console& con, Answers& answers) {
   }
 }
 
-void echo_too_long(textio::Console& con) { textio::list_write(con.out, {" NT>2**15 !!!!!"}); }
+void echo_too_long(textio::Console& con, int max_if1) {
+  const std::string line = " NT>2**" + std::to_string(max_if1) + " !!!!!";
+  textio::list_write(con.out, {std::string_view(line)});
+}
 
 void echo_grid(textio::Console& con, const Grid& g) {
   textio::list_write(con.out, {});

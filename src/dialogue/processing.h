@@ -13,8 +13,9 @@ namespace smproc {
 // 1, per component whether to reverse it (reverse).
 void ask_polarity(textio::Console& con, Answers& answers);
 
-// " NT>2**15 !!!!!": the record is too long for the transform.
-void echo_too_long(textio::Console& con);
+// " NT>2**15 !!!!!": the record is too long for the transform of at most
+// 2^max_if1 points.
+void echo_too_long(textio::Console& con, int max_if1 = RecordLimits{}.max_if1);
 
 // The grid: " IF1,NF=", " DUR,DOM,NOM,EOM=" and the highest frequency.
 void echo_grid(textio::Console& con, const Grid& grid);

@@ -89,7 +89,7 @@ void echo_count(textio::Console& con, int nt, double dt) {
 }
 
 void warn_of_record(textio::Warnings& warnings, const std::string& name,
-                    const SampleCount& r) {
+                    const SampleCount& r, int capacity) {
   if (r.ignored_values > 0) {
     warnings.add(name + ": " + std::to_string(r.ignored_values) + " values after the eighth on " +
                  std::to_string(r.lines_with_ignored_values) +

@@ -20,10 +20,10 @@ void echo_scale(textio::Console& con, double sf1, double sf2);
 void echo_count(textio::Console& con, int nt, double dt);
 
 // Warns of values passed over, values left out after the last full group of
-// eight, values past the capacity and a record without samples, naming the
+// eight, values past `capacity` and a record without samples, naming the
 // record file.
 void warn_of_record(textio::Warnings& warnings, const std::string& name,
-                    const SampleCount& count);
+                    const SampleCount& count, int capacity = smproc::capacity);
 
 // Warns of headers that state a sampling rate the run cannot use when it
 // falls back to 100 Hz for it (`rate_fallback`; a header without the line

@@ -27,7 +27,8 @@ int window_length(double dur, double dt) {
   return q == std::numeric_limits<int>::max() ? q : q + 1;
 }
 
-int cut_window(PerComponent<const Series*> xr, PerComponent<Series*> x, int nstime, int ndur) {
+int cut_window(PerComponent<const Series*> xr, PerComponent<Series*> x, int nstime, int ndur,
+               int capacity) {
   // Positions before the record or past the capacity read as zero, and a
   // window longer than the capacity keeps only what it holds.
   const int n = ndur < capacity ? ndur : capacity;

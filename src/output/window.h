@@ -11,8 +11,8 @@ int start_offset(double stime, double dt);
 int window_length(double dur, double dt);
 
 // Copies samples nstime+1 .. nstime+ndur of xr into x (zeros for positions
-// outside the series' capacity) and returns the new count, ndur clipped to
-// the capacity.
-int cut_window(PerComponent<const Series*> xr, PerComponent<Series*> x, int nstime, int ndur);
+// outside 1..capacity) and returns the new count, ndur clipped to `capacity`.
+int cut_window(PerComponent<const Series*> xr, PerComponent<Series*> x, int nstime, int ndur,
+               int capacity = smproc::capacity);
 
 }  // namespace smproc

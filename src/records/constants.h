@@ -29,6 +29,19 @@ inline constexpr double twopi = 6.283185307;
 // Values a record may hold: those past it are counted, not stored.
 inline constexpr int capacity = 33000;
 
+// How long a record a run takes: the values each series may hold and the
+// longest transform. A run holds its own; by default the fixed 33000 values
+// and 2^15 points.
+struct RecordLimits {
+  int capacity = smproc::capacity;  // values a record may hold
+  int max_if1 = 15;                 // log2 of the longest transform
+
+  // --long-records: series sized to the record, transforms up to 2^24 points.
+  static constexpr RecordLimits long_records() { return {1 << 24, 24}; }
+  // The longest transform, in points.
+  constexpr int max_nf() const { return 1 << max_if1; }
+};
+
 // The record set a run reads when none is named: STEM.ns, STEM.ew, STEM.ud.
 inline constexpr std::string_view default_stem = "tky0070410231756";
 

@@ -4,7 +4,7 @@
 
 namespace smproc {
 
-void reverse(Series& xr, int nt) {
+void reverse(Series& xr, int nt, int capacity) {
   // An over-long record can bring an nt beyond the capacity; stop there.
   const int last = std::min(nt, capacity);
   xr.extend_to(last);

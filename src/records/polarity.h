@@ -5,8 +5,9 @@
 
 namespace smproc {
 
-// Negates samples 1..nt of xr (a zero becomes a negative zero); positions up
-// to nt that the record did not reach are zeros and become negative zeros.
-void reverse(Series& xr, int nt);
+// Negates samples 1..nt of xr, at most `capacity` (a zero becomes a negative
+// zero); positions up to nt that the record did not reach are zeros and
+// become negative zeros.
+void reverse(Series& xr, int nt, int capacity = smproc::capacity);
 
 }  // namespace smproc

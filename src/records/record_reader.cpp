@@ -51,23 +51,31 @@ RecordHeader read_record_header(textio::Input& in) {
   return h;
 }
 
-SampleCount read_samples(textio::Input& in, RecordHeader& header, Series& xr) {
+SampleCount read_samples(textio::Input& in, RecordHeader& header, Series& xr, int capacity) {
   for (int n = 0; n < header_after_scale; ++n) skip_header_line(in, header.lines);
 
   SampleCount r;
   const std::size_t words_before = in.discarded_words();
   const std::size_t lines_before = in.lines_with_discarded_words();
-  // Address space for the capacity; only the pages the samples reach are touched.
-  xr.reserve(capacity);
+  // Address space for an ordinary record; only the pages the samples reach
+  // are touched. A longer one grows its room as it is read, so a run's
+  // memory follows its records, not its capacity.
+  xr.reserve(std::min(capacity, smproc::capacity));
   long long i = 1;  // position of the first value of the current group
   std::array<double, group> scratch{};
   std::array<textio::ReadItem, group> items;
   for (;;) {
     // The group's positions exist before they are read into; unread ones stay zero.
-    if (i <= capacity) xr.extend_to(static_cast<int>(std::min<long long>(i + group - 1, capacity)));
-    for (int k = 0; k < group; ++k) {
-      long long pos = i + k;
-      items[k] = pos <= capacity ? &xr(static_cast<int>(pos)) : &scratch[k];
+    if (i + group - 1 <= capacity) {
+      const int first = static_cast<int>(i);
+      xr.extend_to(first + group - 1);
+      for (int k = 0; k < group; ++k) items[k] = &xr(first + k);
+    } else {
+      if (i <= capacity) xr.extend_to(capacity);
+      for (int k = 0; k < group; ++k) {
+        const long long pos = i + k;
+        items[k] = pos <= capacity ? &xr(static_cast<int>(pos)) : &scratch[k];
+      }
     }
     std::size_t filled = 0;
     if (textio::list_read(in, items, /*eof_ends=*/true, filled) == textio::ReadResult::end_of_file) {
@@ -85,7 +93,7 @@ SampleCount read_samples(textio::Input& in, RecordHeader& header, Series& xr) {
   return r;
 }
 
-void calibrate(Series& xr, int nt, double sf1, double sf2) {
+void calibrate(Series& xr, int nt, double sf1, double sf2, int capacity) {
   // Past the capacity the mean is that of the samples kept, not their sum
   // over the full count.
   const int n = nt < capacity ? nt : capacity;

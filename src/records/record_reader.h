@@ -55,14 +55,15 @@ RecordHeader read_record_header(textio::Input& in);
 
 // Passes over the 3 header lines after the scale line (kept in
 // header.lines), then reads the samples in groups of eight until the end of
-// the file into positions 1.. of xr; values past the capacity are counted,
+// the file into positions 1.. of xr; values past `capacity` are counted,
 // not stored.
-SampleCount read_samples(textio::Input& in, RecordHeader& header, Series& xr);
+SampleCount read_samples(textio::Input& in, RecordHeader& header, Series& xr,
+                         int capacity = smproc::capacity);
 
-// Removes the mean of samples 1..nt (at most the capacity) and scales them by
+// Removes the mean of samples 1..nt (at most `capacity`) and scales them by
 // sf1/sf2 in that order: ((x - avg) * sf1) / sf2. An uncounted last group
 // stays raw.
-void calibrate(Series& xr, int nt, double sf1, double sf2);
+void calibrate(Series& xr, int nt, double sf1, double sf2, int capacity = smproc::capacity);
 
 // The header and the count of one record, as the run keeps them.
 RecordRead record_read(RecordHeader header, const SampleCount& count);

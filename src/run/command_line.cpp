@@ -116,6 +116,8 @@ void add_processing_options(CLI::App& app, Typed& t, RunSetup& defaults) {
   app.add_flag("--full-precision", defaults.full_precision,
                "write every number of amp3.csv and the waveform file as the shortest text that "
                "reads back to the same double");
+  app.add_flag("--long-records", defaults.long_records,
+               "take records longer than 33000 values, transforms up to 2^24 points");
   app.add_flag("--metrics", t.metrics);
   app.add_option("--periods", t.periods);
   app.add_option("--damping", t.damping);
@@ -239,6 +241,8 @@ std::string usage() {
          "  --rate-from-header      the rate from the headers: the default\n"
          "  --full-precision        write every number of the files as the shortest text\n"
          "                          that reads back to the same value\n"
+         "  --long-records          take records of more than 32768 samples (up to 2^24);\n"
+         "                          the arrays are sized to the record\n"
          "  --metrics               also the intensity measures: metrics.json,\n"
          "                          response_spectra.csv, fas_smoothed.csv beside amp3.csv\n"
          "  --periods LIST          response-spectrum periods, s (or nga-west2)\n"

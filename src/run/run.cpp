@@ -171,12 +171,12 @@ void read_component(State& s, textio::Console& con, textio::Warnings& warnings, 
         bytes.text ? open_record_text(*bytes.text, name) : open_record(name, create_missing);
     header = read_record_header(in);
     echo_scale(con, header.sf1, header.sf2);
-    count = read_samples(in, header, comp.calibrated);
+    count = read_samples(in, header, comp.calibrated, s.limits.capacity);
   }
   if (c == 0) s.dt = first_interval(options, header_facts(header.lines));
   echo_count(con, count.nt, s.dt);
-  calibrate(comp.calibrated, count.nt, header.sf1, header.sf2);
-  warn_of_record(warnings, name, count);
+  calibrate(comp.calibrated, count.nt, header.sf1, header.sf2, s.limits.capacity);
+  warn_of_record(warnings, name, count, s.limits.capacity);
   comp.record = record_read(std::move(header), count);
   s.nt = count.nt;
 }
@@ -184,7 +184,7 @@ void read_component(State& s, textio::Console& con, textio::Warnings& warnings, 
 void reverse_chosen(State& s) {
   if (s.answers.polarity_change != 1) return;
   for (int c = 0; c < 3; ++c)
-    if (s.answers.reverse[c] == 1) reverse(s.components[c].calibrated, s.nt);
+    if (s.answers.reverse[c] == 1) reverse(s.components[c].calibrated, s.nt, s.limits.capacity);
 }
 
 // Each component through the frequency domain and back in one spectrum,
@@ -212,6 +212,19 @@ void through_frequency_domain(State& s) {
     check_amplitudes(s, c);
     inverse_transform(s.grid, s.spectrum, comp.calibrated);
   }
+}
+
+// With long records, the values a series holds once the grid is known: as
+// many as the longest record (its complete groups) and the transform bring,
+// and never fewer than the fixed capacity, so that a window on a record
+// within the old limits reaches as far as it does without them.
+int sized_capacity(const State& s) {
+  int n = std::max(capacity, s.grid.nf);
+  for (const ComponentState& comp : s.components) {
+    const long long kept = std::min<long long>(comp.record.values, s.limits.capacity);
+    n = std::max(n, static_cast<int>(kept));
+  }
+  return n;
 }
 
 // No output may replace a record file, or the archive a record came from.
@@ -276,6 +289,7 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
               const RunOptions& options) {
   Answers& a = s.answers;
   textio::OutputPlace kept = keeping_records(place, names);
+  if (options.long_records) s.limits = RecordLimits::long_records();
   // 1. Opening lines.
   show_opening(con);
   // 2. Records NS, EW, UD; nt is then the UD count.
@@ -294,13 +308,16 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
   ask_polarity(con, a);
   reverse_chosen(s);
   // 4. The frequency grid; a record too long for the transform ends the run.
-  std::optional<Grid> grid = choose_grid(s.nt, s.dt);
+  std::optional<Grid> grid = choose_grid(s.nt, s.dt, s.limits.max_if1);
   if (!grid) {
-    echo_too_long(con);
-    throw Refusal{"smproc: " + names.ud + " holds " + std::to_string(s.nt) +
-               " samples; at most 32768 can be transformed, so no file was written\n"};
+    echo_too_long(con, s.limits.max_if1);
+    throw Refusal{"smproc: " + names.ud + " holds " + std::to_string(s.nt) + " samples; at most " +
+                  std::to_string(s.limits.max_nf()) + " can be transformed" +
+                  (options.long_records ? " even with --long-records" : "") +
+                  ", so no file was written\n"};
   }
   s.grid = std::move(*grid);
+  if (options.long_records) s.limits.capacity = sized_capacity(s);
   echo_grid(con, s.grid);
   // 5-6. Band-pass and operator, asked for before any transform is made.
   ask_bandpass(con, warnings, a);
@@ -319,9 +336,9 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
   write_spectrum_file(kept, s.amplitudes(), s.grid.nom, s.grid.dom, options.full_precision);
   kept.protect_output((kept.folder / "amp3.csv").string(), "the spectrum file amp3.csv");
   // 10. Window and decimation.
-  if (ask_window(con, warnings, s.dt, s.nt, a)) {
+  if (ask_window(con, warnings, s.dt, s.nt, a, s.limits.capacity)) {
     s.nt = cut_window(std::as_const(s).calibrated(), s.outputs(), a.window_offset,
-                      a.window_samples);
+                      a.window_samples, s.limits.capacity);
     echo_window_count(con, s.nt);
   }
   ask_skip(con, warnings, s.nt, a);
@@ -389,7 +406,7 @@ RunOutcome run_record_set(const RunSetup& setup) {
         place.protect(setup.answers.file, "the answers file " + setup.answers.file);
       outcome.status =
           run_steps(*state, con, setup.records, place, warnings,
-                    {setup.rate_hz, setup.full_precision,
+                    {setup.rate_hz, setup.full_precision, setup.long_records,
                      setup.measures ? &*setup.measures : nullptr});
       con.out.flush();
     } catch (const textio::Failure& f) {

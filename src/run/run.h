@@ -94,6 +94,9 @@ struct RunSetup {
   // The output files write every number as the shortest text that reads back
   // to the same double, instead of in the fixed-width fields.
   bool full_precision = false;
+  // Records longer than 33000 values and transforms longer than 32768 points
+  // (up to 2^24) are taken, the run's arrays sized to the record.
+  bool long_records = false;
   // The intensity measures and their files beside amp3.csv; none: not asked.
   std::optional<MeasureOptions> measures;
   // The outcome carries the run's summary (the registered metrics' columns),
@@ -109,6 +112,7 @@ struct RunSetup {
 struct RunOptions {
   std::optional<double> rate_hz;  // --rate, Hz; none: the headers' rate
   bool full_precision = false;
+  bool long_records = false;
   // The intensity measures and their files beside amp3.csv; none: not asked.
   const MeasureOptions* measures = nullptr;
 };

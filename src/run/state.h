@@ -60,6 +60,9 @@ struct State {
   // read and their rates agree (or --rate forced it).
   std::optional<double> rate_hz;
   int nt = 0;  // samples per component: the UD record's count, then the window's
+  // The values a series holds and the longest transform: fixed, or with long
+  // records sized to the record.
+  RecordLimits limits;
   Grid grid;
   // fx of the component in the frequency domain: bins 1..nf.
   Spectrum spectrum{&memory};

@@ -12,8 +12,9 @@ namespace {
 // The transform's own value of pi; every twiddle angle is built from it, so
 // the results carry its 4.1e-10 excess and not those of a full-precision pi.
 constexpr double pai = 3.141592654;
-// The largest transform of a run.
-constexpr int max_length = 32768;
+// The largest transform the factors and passes are made for (a run's own
+// limit is lower unless it takes long records).
+constexpr int max_length = 1 << 24;
 
 static_assert(sizeof(Bin) == 2 * sizeof(double),
               "a bin is its real part followed by its imaginary part");
@@ -132,7 +133,7 @@ bool FftPlan::available(Butterflies how) {
 
 FftPlan::FftPlan(int n) : n_(n) {
   if (!is_length(n))
-    throw std::invalid_argument("FftPlan: length must be a power of two from 1 to 32768");
+    throw std::invalid_argument("FftPlan: length must be a power of two from 1 to 2^24");
   factors_ = last_stage_factors(n);
   for (Butterflies how : {Butterflies::sse2, Butterflies::avx, Butterflies::avx512})
     if (available(how)) widest_ = how;

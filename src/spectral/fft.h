@@ -15,7 +15,7 @@ enum class Direction { forward = -1, inverse = +1 };
 // own angle and shared by the forward and inverse transforms of a run.
 class FftPlan {
  public:
-  // n: the transform length, a power of two from 1 to 32768; anything else
+  // n: the transform length, a power of two from 1 to 2^24; anything else
   // throws std::invalid_argument.
   explicit FftPlan(int n);
 

@@ -24,9 +24,9 @@ std::shared_ptr<const FftPlan> plan_of(const Grid& g) {
 
 }  // namespace
 
-bool choose_length(int nt, int& nf, int& if1) {
+bool choose_length(int nt, int& nf, int& if1, int max_if1) {
   int n = 2;
-  for (int i = 2; i <= 15; ++i) {
+  for (int i = 2; i <= max_if1; ++i) {
     n *= 2;
     if (n >= nt) {
       nf = n;
@@ -37,9 +37,9 @@ bool choose_length(int nt, int& nf, int& if1) {
   return false;
 }
 
-std::optional<Grid> choose_grid(int nt, double dt) {
+std::optional<Grid> choose_grid(int nt, double dt, int max_if1) {
   Grid g;
-  if (!choose_length(nt, g.nf, g.if1)) return std::nullopt;
+  if (!choose_length(nt, g.nf, g.if1, max_if1)) return std::nullopt;
   // nf is a power of two, so dur is exact.
   g.dur = static_cast<double>(g.nf) * dt;
   g.dom = twopi / g.dur;

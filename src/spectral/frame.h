@@ -3,16 +3,18 @@
 
 #include <memory>
 
+#include <optional>
+
+#include "records/constants.h"
 #include "records/series.h"
 #include "spectral/fft.h"
 #include "spectral/spectrum.h"
-#include <optional>
 
 namespace smproc {
 
 // The frequency grid of a run.
 struct Grid {
-  int nf = 0;        // transform length, a power of two from 4 to 32768
+  int nf = 0;        // transform length, a power of two from 4 to 2^max_if1
   int if1 = 0;       // log2(nf)
   double dur = 0.0;  // nf * dt, s
   double dom = 0.0;  // angular-frequency step between bins, rad/s
@@ -23,12 +25,12 @@ struct Grid {
 };
 
 // Chooses nf and if1 for nt (least power of two >= 4 not below nt); returns
-// false when nt exceeds 32768.
-bool choose_length(int nt, int& nf, int& if1);
+// false when nt exceeds 2^max_if1 (32768 unless a run allows more).
+bool choose_length(int nt, int& nf, int& if1, int max_if1 = RecordLimits{}.max_if1);
 
 // The grid for nt and dt, with the twiddle factors of nf; none when nt is
-// above 32768.
-std::optional<Grid> choose_grid(int nt, double dt);
+// above 2^max_if1.
+std::optional<Grid> choose_grid(int nt, double dt, int max_if1 = RecordLimits{}.max_if1);
 
 // One component into the frequency domain: samples 1..nt of xr as the real
 // parts of fx, zero-padded to nf bins, transformed and scaled by dt.

@@ -24,6 +24,22 @@ TEST(ChooseLengthTest, LeastPowerOfTwoNotBelowCount) {
   EXPECT_FALSE(choose_length(32776, nf, if1));
 }
 
+TEST(ChooseLengthTest, LongRecordsReachTwoToTheTwentyFour) {
+  const int most = RecordLimits::long_records().max_if1;
+  struct Case { int nt, nf, if1; };
+  for (const Case t : {Case{32768, 32768, 15}, {32769, 65536, 16}, {40000, 65536, 16},
+                       {1 << 20, 1 << 20, 20}, {(1 << 20) + 8, 1 << 21, 21},
+                       {1 << 24, 1 << 24, 24}, {6000, 8192, 13}}) {
+    int nf = -1, if1 = -1;
+    EXPECT_TRUE(choose_length(t.nt, nf, if1, most)) << t.nt;
+    EXPECT_EQ(nf, t.nf) << t.nt;
+    EXPECT_EQ(if1, t.if1) << t.nt;
+  }
+  int nf = 0, if1 = 0;
+  EXPECT_FALSE(choose_length((1 << 24) + 1, nf, if1, most));
+  EXPECT_FALSE(choose_length((1 << 24) + 8, nf, if1, most));
+}
+
 // 0.01 s held in single precision, widened: the run's sampling interval.
 const double dt = static_cast<double>(0.01f);
 
