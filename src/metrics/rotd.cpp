@@ -24,30 +24,59 @@ double cross(Point o, Point a, Point b) {
 // rounding of the cross products, so no vertex is ever lost.
 std::vector<Point> hull_candidates(std::span<const double> ns, std::span<const double> ew) {
   const std::size_t n = std::min(ns.size(), ew.size());
-  std::vector<Point> points(n);
-  double scale = 0.0;
-  for (std::size_t i = 0; i < n; ++i) {
-    points[i] = {ns[i], ew[i]};
-    scale = std::max({scale, std::fabs(ns[i]), std::fabs(ew[i])});
+  if (n < 4) {
+    std::vector<Point> points(n);
+    for (std::size_t i = 0; i < n; ++i) points[i] = {ns[i], ew[i]};
+    return points;
   }
-  if (n < 4) return points;
+  double scale = 0.0;
+  for (std::size_t i = 0; i < n; ++i) scale = std::max({scale, std::fabs(ns[i]), std::fabs(ew[i])});
   const double margin = 1e-12 * scale * scale;
 
-  // The extreme points in eight directions, counter-clockwise, in one pass:
-  // an octagon inside the hull; most points lie within it.
+  // Consecutive samples lie close together: runs of them by their bounding
+  // boxes, which pass most of the work over.
+  constexpr std::size_t run = 32;
+  struct Box {
+    double x0, x1, y0, y1;
+  };
+  std::vector<Box> boxes((n + run - 1) / run);
+  for (std::size_t b = 0; b < boxes.size(); ++b) {
+    const std::size_t start = b * run, end = std::min(n, start + run);
+    Box box{ns[start], ns[start], ew[start], ew[start]};
+    for (std::size_t i = start + 1; i < end; ++i) {
+      box.x0 = std::min(box.x0, ns[i]), box.x1 = std::max(box.x1, ns[i]);
+      box.y0 = std::min(box.y0, ew[i]), box.y1 = std::max(box.y1, ew[i]);
+    }
+    boxes[b] = box;
+  }
+
+  // The extreme points in eight directions, counter-clockwise: an octagon
+  // inside the hull; most points lie within it. A run whose box cannot
+  // reach the best so far in a direction is not looked into.
   static constexpr double dx[] = {1, 1, 0, -1, -1, -1, 0, 1};
   static constexpr double dy[] = {0, 1, 1, 1, 0, -1, -1, -1};
-  std::size_t extreme[8] = {};
-  double best[8];
-  for (int k = 0; k < 8; ++k) best[k] = dx[k] * points[0].x + dy[k] * points[0].y;
-  for (std::size_t i = 1; i < n; ++i) {
-    const Point p = points[i];
-    const double along[8] = {p.x, p.x + p.y, p.y, p.y - p.x, -p.x, -p.x - p.y, -p.y, p.x - p.y};
-    for (int k = 0; k < 8; ++k)
-      if (along[k] > best[k]) best[k] = along[k], extreme[k] = i;
-  }
   Point octagon[8];
-  for (int k = 0; k < 8; ++k) octagon[k] = points[extreme[k]];
+  for (int k = 0; k < 8; ++k) {
+    const auto reach = [&](const Box& box) {
+      return (dx[k] > 0 ? dx[k] * box.x1 : dx[k] * box.x0) + (dy[k] > 0 ? dy[k] * box.y1 : dy[k] * box.y0);
+    };
+    double best = dx[k] * ns[0] + dy[k] * ew[0];
+    std::size_t at = 0;
+    for (std::size_t b = 0; b < boxes.size(); ++b) {
+      if (!(reach(boxes[b]) > best)) continue;
+      const std::size_t start = b * run, end = std::min(n, start + run);
+      for (std::size_t i = start; i < end; ++i) {
+        const double v = dx[k] * ns[i] + dy[k] * ew[i];
+        if (v > best) best = v, at = i;
+      }
+    }
+    octagon[k] = {ns[at], ew[at]};
+  }
+  const auto inside = [&](Point p) {
+    for (int k = 0; k < 8; ++k)
+      if (!(cross(octagon[k], octagon[(k + 1) % 8], p) > margin)) return false;
+    return true;
+  };
   // A disc about the origin within every edge of the octagon passes most
   // points at the cost of one radius.
   double inner = scale;
@@ -59,12 +88,22 @@ std::vector<Point> hull_candidates(std::span<const double> ns, std::span<const d
   }
   inner -= 1e-9 * scale;  // far beyond the rounding of the distances
   const double inner2 = inner > 0.0 ? inner * inner : 0.0;
-  std::erase_if(points, [&](Point p) {
-    if (p.x * p.x + p.y * p.y < inner2) return true;
-    for (int k = 0; k < 8; ++k)
-      if (!(cross(octagon[k], octagon[(k + 1) % 8], p) > margin)) return false;
-    return true;
-  });
+
+  // A run whose box lies inside the disc, or has its four corners inside the
+  // octagon, holds no vertex.
+  std::vector<Point> points;
+  for (std::size_t b = 0; b < boxes.size(); ++b) {
+    const std::size_t start = b * run, end = std::min(n, start + run);
+    const double x0 = boxes[b].x0, x1 = boxes[b].x1, y0 = boxes[b].y0, y1 = boxes[b].y1;
+    const double fx = std::max(std::fabs(x0), std::fabs(x1)), fy = std::max(std::fabs(y0), std::fabs(y1));
+    if (fx * fx + fy * fy < inner2) continue;
+    if (inside({x0, y0}) && inside({x0, y1}) && inside({x1, y0}) && inside({x1, y1})) continue;
+    for (std::size_t i = start; i < end; ++i) {
+      const Point p{ns[i], ew[i]};
+      if (p.x * p.x + p.y * p.y < inner2 || inside(p)) continue;
+      points.push_back(p);
+    }
+  }
 
   // Andrew's monotone chains over what is left, popping a point only when
   // it turns the wrong way by more than the margin.
