@@ -22,6 +22,12 @@ class OscillatorStep {
   // max |u(i)| over the samples, without keeping them.
   double peak_displacement(std::span<const double> acc) const;
 
+  // The horizontal pair's displacements and the vertical's peak in one
+  // pass: three recursions side by side, each as the ones above.
+  double pair_and_peak(std::span<const double> ns, std::span<const double> ew,
+                       std::span<const double> ud, std::span<double> u_ns,
+                       std::span<double> u_ew) const;
+
  private:
   double omega_;
   // u1 = uu·u0 + uv·v0 + ua0·a0 + ua1·a1, and v1 likewise.

@@ -91,15 +91,14 @@ ResponseSpectra response_spectra(PerComponent<std::span<const double>> acc, doub
     u_ew.resize(ew.size());
     for (std::size_t d = 0; d < dampings.size(); ++d) {
       const OscillatorStep step(omega, dampings[d], dt / k);
-      step.displacements(ns, u_ns);
-      step.displacements(ew, u_ew);
+      const double peak_ud = step.pair_and_peak(ns, ew, ud, u_ns, u_ew);
       SpectralAcceleration& sa = out[d][p];
       double peak_ns = 0.0, peak_ew = 0.0;
       for (const double v : u_ns) peak_ns = std::fabs(v) > peak_ns ? std::fabs(v) : peak_ns;
       for (const double v : u_ew) peak_ew = std::fabs(v) > peak_ew ? std::fabs(v) : peak_ew;
       sa.component[0] = w2 * peak_ns;
       sa.component[1] = w2 * peak_ew;
-      sa.component[2] = w2 * step.peak_displacement(ud);
+      sa.component[2] = w2 * peak_ud;
       const RotD r = rotd(u_ns, u_ew);
       sa.rotd50 = w2 * r.rotd50;
       sa.rotd100 = w2 * r.rotd100;

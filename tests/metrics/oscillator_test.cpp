@@ -66,6 +66,14 @@ TEST(OscillatorStep, MatchesAFineStepIntegration) {
     double peak = 0.0;
     for (double x : u) peak = std::max(peak, std::fabs(x));
     EXPECT_EQ(OscillatorStep(omega, c.zeta, c.dt).peak_displacement(acc), peak) << c.what;
+    // Three components side by side: each as alone.
+    std::vector<double> reversed(acc.rbegin(), acc.rend()), u_ns(acc.size()), u_ew(acc.size());
+    const double peak_ud = OscillatorStep(omega, c.zeta, c.dt).pair_and_peak(acc, reversed, acc, u_ns, u_ew);
+    EXPECT_EQ(u_ns, u) << c.what;
+    EXPECT_EQ(peak_ud, peak) << c.what;
+    std::vector<double> u_reversed(acc.size());
+    OscillatorStep(omega, c.zeta, c.dt).displacements(reversed, u_reversed);
+    EXPECT_EQ(u_ew, u_reversed) << c.what;
   }
 }
 
