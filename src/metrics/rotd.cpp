@@ -72,19 +72,26 @@ std::vector<Point> hull_candidates(std::span<const double> ns, std::span<const d
     }
     octagon[k] = {ns[at], ew[at]};
   }
+  // The octagon's edges; a point extreme in two directions gives an edge of
+  // no length, which bounds nothing.
+  std::pair<Point, Point> edges[8];
+  int sides = 0;
+  for (int k = 0; k < 8; ++k) {
+    const Point a = octagon[k], b = octagon[(k + 1) % 8];
+    if (a.x != b.x || a.y != b.y) edges[sides++] = {a, b};
+  }
   const auto inside = [&](Point p) {
-    for (int k = 0; k < 8; ++k)
-      if (!(cross(octagon[k], octagon[(k + 1) % 8], p) > margin)) return false;
+    if (sides < 3) return false;
+    for (int k = 0; k < sides; ++k)
+      if (!(cross(edges[k].first, edges[k].second, p) > margin)) return false;
     return true;
   };
   // A disc about the origin within every edge of the octagon passes most
   // points at the cost of one radius.
-  double inner = scale;
-  for (int k = 0; k < 8; ++k) {
-    const Point a = octagon[k], b = octagon[(k + 1) % 8];
-    const double length = std::hypot(b.x - a.x, b.y - a.y);
-    inner = length > 0.0 ? std::min(inner, cross(a, b, Point{0, 0}) / length) : 0.0;
-    if (!(inner > 0.0)) break;
+  double inner = sides >= 3 ? scale : 0.0;
+  for (int k = 0; k < sides && inner > 0.0; ++k) {
+    const auto [a, b] = edges[k];
+    inner = std::min(inner, cross(a, b, Point{0, 0}) / std::hypot(b.x - a.x, b.y - a.y));
   }
   inner -= 1e-9 * scale;  // far beyond the rounding of the distances
   const double inner2 = inner > 0.0 ? inner * inner : 0.0;

@@ -33,6 +33,7 @@ TEST(RotatedPeaks, EqualTheBruteForcePeakInEveryDirection) {
     }
     cases.push_back(c);
   }
+  cases.push_back({"one point extreme in three directions", {0, 5, 1, -1, 0.5, -2, 1}, {0, 5, -1, 1, 2, 0.3, -3}});
   cases.push_back({"points on one line", {1, 2, -3, 0.5, 2}, {2, 4, -6, 1, 4}});
   cases.push_back({"repeated points", {1, 1, 1, 1, -2}, {0, 0, 0, 0, 1}});
   cases.push_back({"three points", {1, 0, -1}, {0, 2, 0}});
