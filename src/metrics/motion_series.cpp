@@ -7,14 +7,14 @@ namespace smproc {
 
 namespace {
 
-// The first n samples of the spectrum's inverse after the operator.
-std::vector<double> back(const Grid& grid, const Spectrum& band_passed, Operation op, int n) {
-  Spectrum work;
+// The first n samples of the spectrum's inverse after the operator; `work`
+// and `x` are room shared by the calls.
+std::vector<double> back(const Grid& grid, const Spectrum& band_passed, Operation op, int n,
+                         Spectrum& work, Series& x) {
   work.restart(band_passed.size());
   for (int i = 1; i <= band_passed.size(); ++i) work.append(band_passed(i));
   Spectrum* const fx[] = {&work};
   apply_operator(op, grid.nom, grid.dom, fx);
-  Series x;
   inverse_transform(grid, work, x);
   std::vector<double> out(static_cast<std::size_t>(n));
   for (int i = 1; i <= n; ++i) out[static_cast<std::size_t>(i - 1)] = x.get(i);
@@ -28,9 +28,11 @@ void add_component(MotionSeries& series, int c, const Grid& grid, const Spectrum
   const auto k = static_cast<std::size_t>(c);
   series.dt = dt;
   series.nf = grid.nf;
-  series.acc[k] = back(grid, band_passed, Operation::none, n);
-  series.vel[k] = back(grid, band_passed, Operation::integrate, n);
-  series.dis[k] = back(grid, band_passed, Operation::integrate_twice, n);
+  Spectrum work;
+  Series x;
+  series.acc[k] = back(grid, band_passed, Operation::none, n, work, x);
+  series.vel[k] = back(grid, band_passed, Operation::integrate, n, work, x);
+  series.dis[k] = back(grid, band_passed, Operation::integrate_twice, n, work, x);
   series.ground[k].assign(ground.begin(), ground.begin() + std::min<std::size_t>(ground.size(), static_cast<std::size_t>(n)));
   series.ground[k].resize(static_cast<std::size_t>(n), 0.0);
   series.amplitudes[k].resize(static_cast<std::size_t>(grid.nom - 1));

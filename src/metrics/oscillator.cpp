@@ -70,21 +70,23 @@ double OscillatorStep::peak_displacement(std::span<const double> acc) const {
 
 double OscillatorStep::pair_and_peak(std::span<const double> ns, std::span<const double> ew,
                                      std::span<const double> ud, std::span<double> u_ns,
-                                     std::span<double> u_ew) const {
-  const std::size_t n = std::min({ns.size(), ew.size(), ud.size()});
-  if (n == 0) return 0.0;
+                                     std::span<double> u_ew, std::size_t stride) const {
+  const std::size_t size = std::min({ns.size(), ew.size(), ud.size()});
+  if (size == 0) return 0.0;
+  const std::size_t n = (size - 1) / stride + 1;
   double x0 = 0.0, v0 = 0.0, x1 = 0.0, v1 = 0.0, x2 = 0.0, v2 = 0.0, peak = 0.0;
   u_ns[0] = 0.0;
   u_ew[0] = 0.0;
   for (std::size_t i = 1; i < n; ++i) {
     // The same sums in the same order as one recursion alone, so each
     // component's displacements are those displacements() gives.
-    const double y0 = uu_ * x0 + uv_ * v0 + ua0_ * ns[i - 1] + ua1_ * ns[i];
-    const double y1 = uu_ * x1 + uv_ * v1 + ua0_ * ew[i - 1] + ua1_ * ew[i];
-    const double y2 = uu_ * x2 + uv_ * v2 + ua0_ * ud[i - 1] + ua1_ * ud[i];
-    v0 = vu_ * x0 + vv_ * v0 + va0_ * ns[i - 1] + va1_ * ns[i];
-    v1 = vu_ * x1 + vv_ * v1 + va0_ * ew[i - 1] + va1_ * ew[i];
-    v2 = vu_ * x2 + vv_ * v2 + va0_ * ud[i - 1] + va1_ * ud[i];
+    const std::size_t j0 = (i - 1) * stride, j1 = i * stride;
+    const double y0 = uu_ * x0 + uv_ * v0 + ua0_ * ns[j0] + ua1_ * ns[j1];
+    const double y1 = uu_ * x1 + uv_ * v1 + ua0_ * ew[j0] + ua1_ * ew[j1];
+    const double y2 = uu_ * x2 + uv_ * v2 + ua0_ * ud[j0] + ua1_ * ud[j1];
+    v0 = vu_ * x0 + vv_ * v0 + va0_ * ns[j0] + va1_ * ns[j1];
+    v1 = vu_ * x1 + vv_ * v1 + va0_ * ew[j0] + va1_ * ew[j1];
+    v2 = vu_ * x2 + vv_ * v2 + va0_ * ud[j0] + va1_ * ud[j1];
     x0 = y0, x1 = y1, x2 = y2;
     u_ns[i] = x0;
     u_ew[i] = x1;

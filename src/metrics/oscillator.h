@@ -23,10 +23,12 @@ class OscillatorStep {
   double peak_displacement(std::span<const double> acc) const;
 
   // The horizontal pair's displacements and the vertical's peak in one
-  // pass: three recursions side by side, each as the ones above.
+  // pass: three recursions side by side, each as the ones above, over every
+  // stride-th sample of the series (samples 1, 1 + stride, ...; u holds one
+  // value for each).
   double pair_and_peak(std::span<const double> ns, std::span<const double> ew,
                        std::span<const double> ud, std::span<double> u_ns,
-                       std::span<double> u_ew) const;
+                       std::span<double> u_ew, std::size_t stride = 1) const;
 
  private:
   double omega_;

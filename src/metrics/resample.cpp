@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "records/arena.h"
 #include "spectral/fft.h"
 
 namespace smproc {
@@ -17,7 +18,11 @@ std::vector<std::vector<double>> band_limited_resample(
   const int fine = k * nf;
   const FftPlan coarse_plan(nf), fine_plan(fine);
   std::vector<Bin> coarse(static_cast<std::size_t>(nf));
-  std::vector<Bin> spectrum(static_cast<std::size_t>(fine));
+  // The fine spectrum and the series are brought in at once, not page by page.
+  std::vector<Bin> spectrum;
+  spectrum.reserve(static_cast<std::size_t>(fine));
+  fault_in(spectrum.data(), static_cast<std::size_t>(fine) * sizeof(Bin));
+  spectrum.resize(static_cast<std::size_t>(fine));
   const int half = nf / 2;
   for (std::size_t s = 0; s < series.size(); s += 2) {
     const std::span<const double> re = series[s];
@@ -40,6 +45,8 @@ std::vector<std::vector<double>> band_limited_resample(
     const auto write = [&](std::vector<double>& to, std::size_t n, bool imaginary) {
       if (n == 0) return;
       const std::size_t count = static_cast<std::size_t>(k) * (n - 1) + 1;
+      to.reserve(count);
+      fault_in(to.data(), count * sizeof(double));
       to.resize(count);
       for (std::size_t j = 0; j < count; ++j)
         to[j] = (imaginary ? spectrum[j].im : spectrum[j].re) / nf;

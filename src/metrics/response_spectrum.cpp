@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <numbers>
 
 #include "metrics/oscillator.h"
 #include "metrics/resample.h"
 #include "metrics/rotd.h"
+#include "records/arena.h"
 
 namespace smproc {
 
@@ -29,8 +29,8 @@ constexpr double periods_of_nga_west2[] = {
 };
 
 // acc sampled k times finer, for each k a period needs: band-limited at
-// the finest k once, every other k by taking every (finest/k)-th sample of
-// it, which are the same interpolant's values.
+// the finest k once; every other k takes every (finest/k)-th of its
+// samples, which are the same interpolant's values.
 class Resampled {
  public:
   Resampled(PerComponent<std::span<const double>> acc, int nf, int finest) : acc_(acc), finest_(finest) {
@@ -40,24 +40,16 @@ class Resampled {
     }
   }
 
-  // Component c at k times the sampling.
-  std::span<const double> at(int c, int k) {
-    if (k == 1) return acc_[static_cast<std::size_t>(c)];
-    if (k == finest_) return fine_[static_cast<std::size_t>(c)];
-    std::vector<double>& v = thinned_[{c, k}];
-    if (v.empty()) {
-      const std::vector<double>& f = fine_[static_cast<std::size_t>(c)];
-      const std::size_t step = static_cast<std::size_t>(finest_ / k);
-      for (std::size_t j = 0; j < f.size(); j += step) v.push_back(f[j]);
-    }
-    return v;
+  // Component c's series and the stride that gives it k times the sampling.
+  std::pair<std::span<const double>, std::size_t> at(int c, int k) const {
+    if (k == 1 || finest_ == 1) return {acc_[static_cast<std::size_t>(c)], 1};
+    return {fine_[static_cast<std::size_t>(c)], static_cast<std::size_t>(finest_ / k)};
   }
 
  private:
   PerComponent<std::span<const double>> acc_;
   int finest_;
   std::vector<std::vector<double>> fine_;
-  std::map<std::pair<int, int>, std::vector<double>> thinned_;
 };
 
 }  // namespace
@@ -85,13 +77,21 @@ ResponseSpectra response_spectra(PerComponent<std::span<const double>> acc, doub
     const int k = resampling_factor(periods[p], dt);
     const double omega = 2.0 * std::numbers::pi / periods[p];
     const double w2 = omega * omega;
-    const std::span<const double> ns = resampled.at(0, k), ew = resampled.at(1, k),
-                                  ud = resampled.at(2, k);
-    u_ns.resize(ns.size());
-    u_ew.resize(ew.size());
+    const auto [ns, stride] = resampled.at(0, k);
+    const std::span<const double> ew = resampled.at(1, k).first, ud = resampled.at(2, k).first;
+    const std::size_t count = ns.empty() ? 0 : (ns.size() - 1) / stride + 1;
+    if (u_ns.capacity() < count) {
+      // Brought in at once, not page by page.
+      u_ns.reserve(count);
+      u_ew.reserve(count);
+      fault_in(u_ns.data(), count * sizeof(double));
+      fault_in(u_ew.data(), count * sizeof(double));
+    }
+    u_ns.resize(count);
+    u_ew.resize(count);
     for (std::size_t d = 0; d < dampings.size(); ++d) {
       const OscillatorStep step(omega, dampings[d], dt / k);
-      const double peak_ud = step.pair_and_peak(ns, ew, ud, u_ns, u_ew);
+      const double peak_ud = step.pair_and_peak(ns, ew, ud, u_ns, u_ew, stride);
       SpectralAcceleration& sa = out[d][p];
       double peak_ns = 0.0, peak_ew = 0.0;
       for (const double v : u_ns) peak_ns = std::fabs(v) > peak_ns ? std::fabs(v) : peak_ns;
