@@ -181,4 +181,15 @@ void ask_waveform_name(textio::Console& con, textio::Warnings& warnings, Answers
 
 void final_pause(textio::Console& con) { textio::list_read(con.in, {}); }
 
+void warn_of_no_jma_intensity(textio::Warnings& warnings, int n, double dt) {
+  char text[200];
+  if (static_cast<double>(n) * dt < 0.3)
+    std::snprintf(text, sizeof text,
+                  "no JMA intensity: the record lasts %.3g s, less than the 0.3 s the intensity "
+                  "is defined over", static_cast<double>(n) * dt);
+  else
+    std::snprintf(text, sizeof text, "no JMA intensity: the filtered record holds no motion");
+  warnings.add(text);
+}
+
 }  // namespace smproc

@@ -44,6 +44,10 @@ void warn_of_time_column(textio::Warnings& warnings, const std::string& file, in
 // of the line); warns when the line was longer.
 void ask_waveform_name(textio::Console& con, textio::Warnings& warnings, Answers& answers);
 
+// Warns that the JMA intensity of a record of n samples dt apart is not
+// defined: shorter than 0.3 s, or without motion.
+void warn_of_no_jma_intensity(textio::Warnings& warnings, int n, double dt);
+
 // Waits for one line, whatever it holds.
 void final_pause(textio::Console& con);
 

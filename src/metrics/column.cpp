@@ -14,13 +14,6 @@ namespace {
 // reads back to the same double is written instead.
 constexpr double fixed_limit = 1e15;
 
-std::string shortest_text(double v) {
-  // The longest shortest form of a double, "-2.2250738585072014e-308", fits.
-  char text[32];
-  const char* end = std::to_chars(text, text + sizeof text, v).ptr;
-  return std::string(text, static_cast<std::size_t>(end - text));
-}
-
 std::string number_text(double v, int decimals) {
   if (std::isfinite(v) && std::fabs(v) < fixed_limit) {
     // At most 16 digits, a sign, a point and the decimals.
@@ -28,7 +21,7 @@ std::string number_text(double v, int decimals) {
     std::snprintf(text, sizeof text, "%.*f", decimals, v);
     return text;
   }
-  return shortest_text(v);
+  return shortest(v);
 }
 
 Column make(std::string name, std::string heading, ColumnType type, Align align) {
@@ -41,6 +34,13 @@ Column make(std::string name, std::string heading, ColumnType type, Align align)
 }
 
 }  // namespace
+
+std::string shortest(double v) {
+  // The longest shortest form of a double, "-2.2250738585072014e-308", fits.
+  char text[32];
+  const char* end = std::to_chars(text, text + sizeof text, v).ptr;
+  return std::string(text, static_cast<std::size_t>(end - text));
+}
 
 Column text_column(std::string name, std::string heading, std::optional<std::string> value,
                    Align align) {
@@ -72,7 +72,7 @@ std::string formatted(const Column& column, Form form) {
   if (const auto* n = std::get_if<long long>(&column.value)) return std::to_string(*n);
   if (const auto* v = std::get_if<double>(&column.value)) {
     if (column.type == ColumnType::time) return number_text(*v, 3);
-    return form == Form::csv ? shortest_text(*v) : number_text(*v, 4);
+    return form == Form::csv ? shortest(*v) : number_text(*v, 4);
   }
   return {};
 }

@@ -36,6 +36,9 @@ struct Column {
 // Every registered metric's columns for one station, in the registered order.
 using StationResult = std::vector<Column>;
 
+// The shortest text that reads back to the same double.
+std::string shortest(double v);
+
 // Columns of each type; numbers are right-aligned, text left unless told.
 Column text_column(std::string name, std::string heading, std::optional<std::string> value,
                    Align align = Align::left);

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "metrics/column.h"
+#include "metrics/intensity_measures.h"
 #include "records/record_header.h"
 #include "records/series.h"
 #include "spectral/bandpass.h"
@@ -38,6 +39,10 @@ struct StationData {
   PerComponent<std::optional<int>> samples;  // each record's count; none: not counted
   std::optional<WaveformSeries> waveform;    // none: no waveform file was written
   Processing processing;
+  // The intensity measures asked for (none: not asked, no columns of theirs)
+  // and, when the run got so far, their values.
+  const MeasureOptions* measure_options = nullptr;
+  const IntensityMeasures* measures = nullptr;
 };
 
 // A metric appends its columns to a station's result: always the same

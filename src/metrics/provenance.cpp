@@ -1,18 +1,6 @@
 #include "metrics/provenance.h"
 
-#include <charconv>
-
 namespace smproc {
-
-namespace {
-
-std::string shortest(double v) {
-  char text[32];
-  const char* end = std::to_chars(text, text + sizeof text, v).ptr;
-  return std::string(text, static_cast<std::size_t>(end - text));
-}
-
-}  // namespace
 
 OutputQuantity output_quantity(Operation op) {
   switch (op) {

@@ -1,5 +1,6 @@
 #include "metrics/registry.h"
 
+#include "metrics/intensity_columns.h"
 #include "metrics/event_metadata.h"
 #include "metrics/peaks.h"
 #include "metrics/provenance.h"
@@ -14,7 +15,8 @@ constexpr Metric registered[] = {
     record_facts,
     peaks,
     event_metadata,
-    provenance,  // last: how the outputs were made
+    provenance,  // how the outputs were made
+    intensity_columns,  // only when the measures are asked for
 };
 
 }  // namespace

@@ -111,13 +111,16 @@ std::optional<std::string> waveform_answer(const std::string& answers) {
   }
 }
 
-std::optional<std::string> station_waveform_problem(const std::string& name) {
+std::optional<std::string> station_waveform_problem(const std::string& name, bool measures) {
   if (name.find('/') != std::string::npos)
     return "it must be a plain file name, without /, to stay in the station's folder";
   if (name == "." || name == "..") return "that is a folder";
   if (name == "console.txt") return "each station's console text goes there";
   if (name == "amp3.csv") return "each station's amplitude spectra go there";
   if (name == "answers.txt") return "the name is kept for a station's answers";
+  if (measures && (name == "metrics.json" || name == "response_spectra.csv" ||
+                   name == "fas_smoothed.csv"))
+    return "each station's intensity measures go there";
   return std::nullopt;
 }
 

@@ -35,7 +35,8 @@ std::optional<std::string> waveform_answer(const std::string& answers);
 
 // Why a waveform name cannot be one station's output beside its console.txt
 // and amp3.csv (a path, "." or "..", another output's name), or nothing.
-std::optional<std::string> station_waveform_problem(const std::string& name);
+std::optional<std::string> station_waveform_problem(const std::string& name,
+                                                    bool measures = false);
 
 // The comma-separated numbers of an option value, when there are exactly
 // `count` of them and each is a number the dialogue reads within the range

@@ -134,6 +134,7 @@ StationRow run_station(const Station& station, const BatchSetup& setup, ErrorLin
   const RunOutcome outcome = run_record_set(run);
   row.summary = outcome.summary;
   row.warnings = outcome.warnings;
+  row.measures = outcome.measures;
 
   // The answer text the run read, which --answers runs the station with
   // again; then the console text as the dialogue would have shown it, and

@@ -36,5 +36,7 @@ std::vector<StationRow> run_batch(const std::vector<Station>& stations, const Ba
 
 // The summary's name in the output folder, which no station's folder may take.
 inline constexpr const char* summary_name = "summary.csv";
+// The event's ground-motion packet beside it, with the intensity measures.
+inline constexpr const char* packet_name = "groundmotion.json";
 
 }  // namespace smproc

@@ -3,8 +3,10 @@
 #include <CLI/CLI.hpp>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <filesystem>
 
+#include "metrics/intensity_measures.h"
 #include "records/constants.h"
 #include "files/archive.h"
 #include "run/stations.h"
@@ -30,6 +32,8 @@ struct Typed {
   bool differentiate = false;
   std::string rate;
   bool rate_from_header = false;
+  bool metrics = false;
+  std::string periods, damping, ko_bandwidth;
   std::vector<std::string> names;
 };
 
@@ -41,6 +45,64 @@ std::optional<double> parse_rate(const std::string& text) {
   const auto [at, ec] = std::from_chars(text.data(), end, hz, std::chars_format::general);
   if (ec != std::errc() || at != end || !interval_of_rate(hz)) return std::nullopt;
   return hz;
+}
+
+// A positive, finite number typed in decimal.
+std::optional<double> parse_positive(std::string_view text) {
+  double v = 0.0;
+  const char* end = text.data() + text.size();
+  const auto [at, ec] = std::from_chars(text.data(), end, v, std::chars_format::general);
+  if (ec != std::errc() || at != end || !(v > 0.0) || !std::isfinite(v)) return std::nullopt;
+  return v;
+}
+
+// Numbers separated by commas, each one accepted by `ok`; none when any is
+// not, or none is given.
+std::optional<std::vector<double>> parse_list(const std::string& text, auto ok) {
+  std::vector<double> out;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t comma = std::min(text.find(',', start), text.size());
+    const std::string_view item = std::string_view(text).substr(start, comma - start);
+    double v = 0.0;
+    const auto [at, ec] = std::from_chars(item.data(), item.data() + item.size(), v,
+                                          std::chars_format::general);
+    if (item.empty() || ec != std::errc() || at != item.data() + item.size() || !ok(v))
+      return std::nullopt;
+    out.push_back(v);
+    start = comma + 1;
+  }
+  return out;
+}
+
+// The intensity measures' options; a usage error, or nothing.
+std::string read_measure_options(const CLI::App& app, const Typed& t, RunSetup& defaults) {
+  const bool asked = t.metrics || app.count("--periods") || app.count("--damping") ||
+                     app.count("--ko-bandwidth");
+  if (!asked) return {};
+  MeasureOptions m = default_measure_options();
+  if (app.count("--periods")) {
+    if (t.periods == "nga-west2") {
+      m.periods.assign(nga_west2_periods().begin(), nga_west2_periods().end());
+    } else {
+      auto periods = parse_list(t.periods, [](double v) { return v > 0.0 && std::isfinite(v); });
+      if (!periods)
+        return "--periods takes periods in seconds, positive, as in 0.1,0.3,1, or nga-west2";
+      m.periods = *periods;
+    }
+  }
+  if (app.count("--damping")) {
+    auto damping = parse_list(t.damping, [](double v) { return v >= 0.0 && v < 1.0; });
+    if (!damping) return "--damping takes fractions of critical damping in [0, 1), as in 0.05,0.1";
+    m.dampings = *damping;
+  }
+  if (app.count("--ko-bandwidth")) {
+    auto b = parse_positive(t.ko_bandwidth);
+    if (!b) return "--ko-bandwidth takes the smoothing's bandwidth, a positive number, as in 40";
+    m.ko_bandwidth = *b;
+  }
+  defaults.measures = std::move(m);
+  return {};
 }
 
 // Options that change how every record is processed, rather than answering
@@ -56,6 +118,10 @@ void add_processing_options(CLI::App& app, Typed& t, RunSetup& defaults) {
                "reads back to the same double");
   app.add_flag("--long-records", defaults.long_records,
                "take records longer than 33000 values, transforms up to 2^24 points");
+  app.add_flag("--metrics", t.metrics);
+  app.add_option("--periods", t.periods);
+  app.add_option("--damping", t.damping);
+  app.add_option("--ko-bandwidth", t.ko_bandwidth);
 }
 
 // Checks the answer options and turns them into the answers they stand for;
@@ -177,6 +243,11 @@ std::string usage() {
          "                          that reads back to the same value\n"
          "  --long-records          take records of more than 32768 samples (up to 2^24);\n"
          "                          the arrays are sized to the record\n"
+         "  --metrics               also the intensity measures: metrics.json,\n"
+         "                          response_spectra.csv, fas_smoothed.csv beside amp3.csv\n"
+         "  --periods LIST          response-spectrum periods, s (or nga-west2)\n"
+         "  --damping LIST          fractions of critical damping (default 0.05)\n"
+         "  --ko-bandwidth B        Konno-Ohmachi smoothing bandwidth (default 40)\n"
          "\n"
          "example:\n"
          "  smproc data/tky0070410231756 < velocity.answers\n"
@@ -241,6 +312,11 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
                       "as in --rate 200");
       return cl;
     }
+  }
+
+  if (std::string e = read_measure_options(app, t, cl.defaults); !e.empty()) {
+    usage_error(cl, e);
+    return cl;
   }
 
   const bool answer_options =

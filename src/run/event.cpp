@@ -8,7 +8,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <cmath>
+#include <ctime>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -18,6 +21,8 @@
 
 #include "files/archive.h"
 #include "files/whole_file.h"
+#include "metrics/ground_motion_packet.h"
+#include "metrics/registry.h"
 #include "run/answers.h"
 
 namespace smproc {
@@ -150,7 +155,8 @@ CommandPlan plan_command(const CommandLine& cl) {
   // Each station's waveform file goes into its own folder, beside its other
   // outputs: the name, as the run will use it, must stay there.
   if (const std::optional<std::string> waveform = waveform_answer(*shared)) {
-    if (const std::optional<std::string> problem = station_waveform_problem(*waveform)) {
+    if (const std::optional<std::string> problem =
+            station_waveform_problem(*waveform, cl.defaults.measures.has_value())) {
       plan.error = "smproc: the waveform file cannot be named " + *waveform +
                    (cl.answers_file ? " (the waveform line of " + *cl.answers_file + ")"
                                     : std::string()) +
@@ -186,6 +192,66 @@ int run_single(RunSetup setup, int err_fd) {
   if (!outcome.report.empty()) write_all(err_fd, outcome.report);
   return outcome.status;
 }
+
+namespace {
+
+// A number a summary cell states, or none.
+std::optional<double> stated(const StationResult& r, std::string_view name) {
+  if (const Column* c = find_column(r, name)) {
+    if (const auto* text = std::get_if<std::string>(&c->value)) {
+      char* end = nullptr;
+      const double v = std::strtod(text->c_str(), &end);
+      if (end != text->c_str() && *end == '\0' && std::isfinite(v)) return v;
+      return std::nullopt;
+    }
+    if (const auto* v = std::get_if<double>(&c->value)) return *v;
+  }
+  return std::nullopt;
+}
+
+std::string text_of(const StationResult& r, std::string_view name) {
+  if (const Column* c = find_column(r, name))
+    if (const auto* text = std::get_if<std::string>(&c->value)) return *text;
+  return {};
+}
+
+std::string utc_now() {
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return text;
+}
+
+// groundmotion.json: the event as the first station that states it, and
+// every station that ran.
+std::string ground_motion_packet_of(const std::vector<StationRow>& rows) {
+  PacketEvent event;
+  for (const StationRow& r : rows) {
+    const std::string origin = text_of(r.summary, "origin_time_utc");
+    if (origin.empty()) continue;
+    event.time_utc = origin;
+    for (const char ch : origin)
+      if (std::isdigit(static_cast<unsigned char>(ch))) event.id += ch;
+    event.latitude = stated(r.summary, "event_latitude");
+    event.longitude = stated(r.summary, "event_longitude");
+    event.depth_km = stated(r.summary, "event_depth_km");
+    event.magnitude = stated(r.summary, "magnitude");
+    break;
+  }
+  std::vector<PacketStation> stations;
+  for (const StationRow& r : rows) {
+    if (r.outcome == StationRow::Outcome::not_run) continue;
+    stations.push_back({r.name, text_of(r.summary, "station_code"),
+                        stated(r.summary, "station_latitude"), stated(r.summary, "station_longitude"),
+                        stated(r.summary, "station_height_m"), text_of(r.summary, "sensor"),
+                        r.measures.get()});
+  }
+  return ground_motion_packet(event, stations, utc_now());
+}
+
+}  // namespace
 
 int run_event(const CommandPlan& plan, const std::atomic<int>& stop, int out_fd, int err_fd) {
   const StationSearch& search = plan.search;
@@ -229,14 +295,24 @@ int run_event(const CommandPlan& plan, const std::atomic<int>& stop, int out_fd,
   std::stable_sort(rows.begin(), rows.end(),
                    [](const StationRow& a, const StationRow& b) { return a.name < b.name; });
 
-  const std::string written = !summary_refused.empty()
-                                  ? summary_refused
-                                  : write_whole_file(summary.string(), summary_csv(rows));
+  const MeasureOptions* measures = setup.defaults.measures ? &*setup.defaults.measures : nullptr;
+  const std::string written =
+      !summary_refused.empty()
+          ? summary_refused
+          : write_whole_file(summary.string(), summary_csv(rows, registered_metrics(), measures));
   if (!written.empty()) {
     write_all(err_fd, "smproc: " + written + "\n");
     all_ok = false;
   }
-  if (!write_all(out_fd, summary_table(rows))) {
+  if (measures) {
+    const fs::path packet = setup.out_dir / packet_name;
+    if (const std::string e = write_whole_file(packet.string(), ground_motion_packet_of(rows));
+        !e.empty()) {
+      write_all(err_fd, "smproc: " + e + "\n");
+      all_ok = false;
+    }
+  }
+  if (!write_all(out_fd, summary_table(rows, registered_metrics(), measures))) {
     write_all(err_fd, std::string("smproc: the table not written: ") + std::strerror(errno) + "\n");
     all_ok = false;
   }

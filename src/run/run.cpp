@@ -9,6 +9,8 @@
 #include <new>
 
 #include "metrics/metric.h"
+#include "metrics/motion_series.h"
+#include "records/record_name.h"
 #include "metrics/registry.h"
 #include "dialogue/outputs.h"
 #include "dialogue/processing.h"
@@ -195,6 +197,10 @@ void through_frequency_domain(State& s) {
     forward_transform(s.grid, comp.calibrated, s.nt, s.dt, s.spectrum);
     Spectrum* const fx[] = {&s.spectrum};
     if (a.bandpass == 1) apply_bandpass(a.bandpass_corners, s.grid.nom, s.grid.dom, fx);
+    // The measures' series from the band-passed spectrum; the polarity's sign
+    // changes no measure of the ground motion itself.
+    if (s.motion)
+      add_component(*s.motion, c, s.grid, s.spectrum, comp.calibrated.values(), s.nt, s.dt);
     apply_operator(operation_of(a.operation), s.grid.nom, s.grid.dom, fx);
     // The state's room for the amplitudes, brought in at once.
     const auto bins = static_cast<std::size_t>(s.grid.nom - 1);
@@ -234,6 +240,46 @@ textio::OutputPlace keeping_records(const textio::OutputPlace& place, const Reco
     kept.protect(file, "the record file " + file);
   }
   return kept;
+}
+
+// The station the records are: its stem and, for a KiK-net sensor, its
+// station name, from the NS record's file name.
+StationIdentity identity_of(const State& s, const RecordNames& names) {
+  StationIdentity who;
+  const std::string file = std::filesystem::path(names.ns).filename().string();
+  const std::optional<RecordName> r = parse_record_name(file);
+  who.stem = r ? r->stem : file;
+  who.station = r ? station_name(r->stem, r->sensor) : file;
+  who.dt = s.dt;
+  who.samples = s.components[2].record.nt;
+  if (s.answers.bandpass == 1) {
+    const Corners& c = s.answers.bandpass_corners;
+    who.bandpass_hz = std::array<double, 4>{c.fl1, c.fl2, c.fh1, c.fh2};
+  }
+  return who;
+}
+
+// Computes the measures and writes metrics.json, response_spectra.csv and
+// fas_smoothed.csv into the outputs' folder, each replaced whole.
+void write_measures(State& s, const RecordNames& names, const textio::OutputPlace& place,
+                    textio::Warnings& warnings) {
+  auto measures = std::make_shared<IntensityMeasures>(intensity_measures(*s.motion, *s.measure_options));
+  s.motion.reset();
+  if (!measures->jma) warn_of_no_jma_intensity(warnings, s.components[2].record.nt, s.dt);
+  const std::pair<const char*, std::string> files[] = {
+      {"metrics.json", metrics_json(identity_of(s, names), *measures)},
+      {"response_spectra.csv", response_spectra_csv(*measures)},
+      {"fas_smoothed.csv", smoothed_spectra_csv(*measures)},
+  };
+  textio::OutputPlace kept = place;
+  for (const auto& [name, text] : files) {
+    // Like amp3.csv: replaced whole, never over an input or another output.
+    textio::Output out = textio::open_for_writing(name, textio::unit_measures, kept, name);
+    out.put(text);
+    out.close();
+    kept.protect_output((kept.folder / name).string(), name);
+  }
+  s.measures = std::move(measures);
 }
 
 }  // namespace
@@ -280,6 +326,10 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
   ask_operation(con, a);
   s.processing_answered = true;
   // 7-9. The spectra, amp3.csv, the series back.
+  if (options.measures) {
+    s.measure_options = options.measures;
+    s.motion.emplace();
+  }
   through_frequency_domain(s);
   announce_spectrum_file(con);
   if (!options.full_precision) warn_of_frequency_column(warnings, s.grid.nom, s.grid.dom);
@@ -300,6 +350,12 @@ int run_steps(State& s, textio::Console& con, const RecordNames& names,
   write_waveform_file(kept, a.waveform_name, s.written(), s.nt, a.stride, s.dt,
                       options.full_precision);
   s.waveform_written = true;
+  // 11b. The intensity measures, in files beside amp3.csv and the waveform file.
+  if (s.motion) {
+    const std::string waveform = textio::trim_name(a.waveform_name);
+    kept.protect_output((kept.folder / waveform).string(), "the waveform file " + waveform);
+    write_measures(s, names, kept, warnings);
+  }
   // 12. Final pause: one line, whatever it holds.
   final_pause(con);
   // 13. Normal end.
@@ -321,6 +377,8 @@ RunSummary summarize(const State& s) {
   data.processing.answered = s.processing_answered;
   if (s.answers.bandpass == 1) data.processing.bandpass = s.answers.bandpass_corners;
   data.processing.operation = operation_of(s.answers.operation);
+  data.measure_options = s.measure_options;
+  data.measures = s.measures.get();
   if (s.waveform_written) {
     WaveformSeries w;
     for (int c = 0; c < 3; ++c) w.x[c] = s.written()[c]->values();
@@ -346,8 +404,10 @@ RunOutcome run_record_set(const RunSetup& setup) {
       if (!setup.answers.text) place.protect(setup.answers.fd, "standard input");
       if (!setup.answers.file.empty())
         place.protect(setup.answers.file, "the answers file " + setup.answers.file);
-      outcome.status = run_steps(*state, con, setup.records, place, warnings,
-                                 {setup.rate_hz, setup.full_precision, setup.long_records});
+      outcome.status =
+          run_steps(*state, con, setup.records, place, warnings,
+                    {setup.rate_hz, setup.full_precision, setup.long_records,
+                     setup.measures ? &*setup.measures : nullptr});
       con.out.flush();
     } catch (const textio::Failure& f) {
       // Files of the failed step were flushed and cut as the stack unwound;
@@ -369,6 +429,7 @@ RunOutcome run_record_set(const RunSetup& setup) {
       outcome.report = refusal.report;
     }
     if (setup.summarize) outcome.summary = summarize(*state);
+    outcome.measures = state->measures;
   } catch (const std::bad_alloc&) {
     outcome.status = 2;
     outcome.failure = RunFailure::out_of_memory;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "metrics/column.h"
+#include "metrics/intensity_measures.h"
 #include "records/constants.h"
 #include "records/record_header.h"
 #include "records/series.h"
@@ -96,6 +97,8 @@ struct RunSetup {
   // Records longer than 33000 values and transforms longer than 32768 points
   // (up to 2^24) are taken, the run's arrays sized to the record.
   bool long_records = false;
+  // The intensity measures and their files beside amp3.csv; none: not asked.
+  std::optional<MeasureOptions> measures;
   // The outcome carries the run's summary (the registered metrics' columns),
   // which a table of many runs shows; a single run shows none.
   bool summarize = true;
@@ -110,6 +113,8 @@ struct RunOptions {
   std::optional<double> rate_hz;  // --rate, Hz; none: the headers' rate
   bool full_precision = false;
   bool long_records = false;
+  // The intensity measures and their files beside amp3.csv; none: not asked.
+  const MeasureOptions* measures = nullptr;
 };
 
 // What a run found, for a table of many runs: every registered metric's
@@ -132,6 +137,8 @@ struct RunOutcome {
   std::string report;  // the failure report, when the run failed
   std::vector<std::string> warnings;
   RunSummary summary;
+  // The intensity measures, when they were asked for and the run got so far.
+  std::shared_ptr<const IntensityMeasures> measures;
 };
 
 // Runs the whole dialogue over one record set. Nothing outside the setup is

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dialogue/answers.h"
+#include "metrics/intensity_measures.h"
 #include "records/arena.h"
 #include "records/record_reader.h"
 #include "records/series.h"
@@ -66,7 +67,12 @@ struct State {
   // fx of the component in the frequency domain: bins 1..nf.
   Spectrum spectrum{&memory};
   Answers answers;
-  bool processing_answered = false;  // the band-pass and operation questions were answered
+  bool processing_answered = false;
+  // The intensity measures asked for, the series they are computed from,
+  // and their values once the waveform file is written.
+  const MeasureOptions* measure_options = nullptr;
+  std::optional<MotionSeries> motion;
+  std::shared_ptr<const IntensityMeasures> measures;  // the band-pass and operation questions were answered
   bool waveform_written = false;  // the waveform file was written in full
 
   PerComponent<Series*> calibrated() {

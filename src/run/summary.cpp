@@ -112,8 +112,20 @@ std::string one_line(const std::string& report) {
   return without_program_name(joined(lines, "; "));
 }
 
-std::string summary_csv(const std::vector<StationRow>& rows, std::span<const Metric> metrics) {
-  const StationResult layout = measure(StationData{}, metrics);
+namespace {
+
+// The columns every row has: the metrics' of a station with no data.
+StationResult layout_of(std::span<const Metric> metrics, const MeasureOptions* measures) {
+  StationData none;
+  none.measure_options = measures;
+  return measure(none, metrics);
+}
+
+}  // namespace
+
+std::string summary_csv(const std::vector<StationRow>& rows, std::span<const Metric> metrics,
+                        const MeasureOptions* measures) {
+  const StationResult layout = layout_of(metrics, measures);
   std::vector<std::string> head = {"stem", "status"};
   for (const Column& c : layout) head.push_back(c.name);
   head.push_back("warnings");
@@ -130,8 +142,9 @@ std::string summary_csv(const std::vector<StationRow>& rows, std::span<const Met
   return t;
 }
 
-std::string summary_table(const std::vector<StationRow>& rows, std::span<const Metric> metrics) {
-  const StationResult layout = measure(StationData{}, metrics);
+std::string summary_table(const std::vector<StationRow>& rows, std::span<const Metric> metrics,
+                          const MeasureOptions* measures) {
+  const StationResult layout = layout_of(metrics, measures);
   // The table's columns: stem, one per run of layout columns under one
   // heading, warnings, status; numbers right-aligned, the status, often
   // long, last.

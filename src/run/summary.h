@@ -2,6 +2,7 @@
 // an aligned table for the console.
 #pragma once
 
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@ struct StationRow {
   std::string status;  // "ok", "not run", "incomplete: ...", or the report's first line
   RunSummary summary;  // what the run found, as far as it got
   std::vector<std::string> warnings;
+  std::shared_ptr<const IntensityMeasures> measures;  // when asked for and the run got so far
 };
 
 // Text as a terminal shows it: control characters (C0, DEL, and C1 as
@@ -36,14 +38,17 @@ std::string one_line(const std::string& report);
 // not run shows only stem and status. Text cells that a spreadsheet would
 // take for a formula (a leading =, +, -, @, tab or CR, unless the cell is a
 // plain decimal number) get a leading '; fields are quoted as CSV needs.
+// With measures asked for, their columns too.
 std::string summary_csv(const std::vector<StationRow>& rows,
-                        std::span<const Metric> metrics = registered_metrics());
+                        std::span<const Metric> metrics = registered_metrics(),
+                        const MeasureOptions* measures = nullptr);
 
 // The same rows as a table with aligned columns: stem, each metric column
 // that has a heading (consecutive columns of one heading share a cell: their
 // common value, or their values joined by "/"), warnings counted, status
 // last. Control characters are shown as "?".
 std::string summary_table(const std::vector<StationRow>& rows,
-                          std::span<const Metric> metrics = registered_metrics());
+                          std::span<const Metric> metrics = registered_metrics(),
+                          const MeasureOptions* measures = nullptr);
 
 }  // namespace smproc

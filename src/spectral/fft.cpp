@@ -32,7 +32,11 @@ bool is_length(int n) { return n >= 1 && n <= max_length && (n & (n - 1)) == 0; 
 // sine of the angle zero +0, as that angle is +0 in both directions.
 std::vector<double> last_stage_factors(int n) {
   if (n <= 1) return {};
-  std::vector<double> t(static_cast<std::size_t>(n));
+  std::vector<double> t;
+  // Brought in at once rather than page by page as the zeros are written.
+  t.reserve(static_cast<std::size_t>(n));
+  fault_in(t.data(), static_cast<std::size_t>(n) * sizeof(double));
+  t.resize(static_cast<std::size_t>(n));
   const int half = n / 2;
   // half is a power of two: dividing by it and multiplying by its exact
   // reciprocal both scale the product exactly, and the second is quicker.

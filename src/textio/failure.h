@@ -13,6 +13,7 @@ inline constexpr int unit_console_in = 5;
 inline constexpr int unit_console_out = 6;
 inline constexpr int unit_spectrum = 10;
 inline constexpr int unit_file = 11;  // record files and the waveform file
+inline constexpr int unit_measures = 12;  // the intensity measures' files
 
 struct Failure {
   std::string context;  // "list in", "fmt", "open", "invalid number", ...
