@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "support/console_capture.h"
+#include "support/record_text.h"
 
 namespace smproc {
 namespace {
 
 using testing::CapturedConsole;
+using testing::chb002_header;
 
 TEST(RecordEchoTest, ScaleLineThenCountWithTheInterval) {
   CapturedConsole c("");
@@ -127,14 +129,8 @@ TEST(RecordWarningsTest, HeaderPeakFarFromTheRecordsOwnIsWarnedOf) {
   const auto record = [](const std::string& max_acc, int nt) {
     RecordRead r;
     r.nt = nt;
-    r.header = {"Origin Time       2014/12/31 23:49:00", "Lat.              35.785",
-                "Long.             139.887",             "Depth. (km)       84",
-                "Mag.              4.2",                 "Station Code      CHB002",
-                "Station Lat.      35.7868",             "Station Long.     139.9031",
-                "Station Height(m) 14",                  "Record Time       2014/12/31 23:50:00",
-                "Sampling Freq(Hz) 100Hz",               "Duration Time(s)  68",
-                "Dir.              N-S",                 "Scale Factor      7845(gal)/8223790",
-                "Max. Acc. (gal)   " + max_acc};
+    r.header = chb002_header("N-S", max_acc);
+    r.header.resize(15);  // through the Max. Acc. line
     return r;
   };
   Series x;

@@ -27,20 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> fields_of(const std::string& line) {
-  std::vector<std::string> out(1);
-  bool quoted = false;
-  for (char ch : line) {
-    if (ch == '"')
-      quoted = !quoted;
-    else if (ch == ',' && !quoted)
-      out.emplace_back();
-    else
-      out.back() += ch;
-  }
-  return out;
-}
-
 std::vector<std::string> args(std::vector<std::string> a, const std::string& last) {
   a.push_back(last);
   return a;

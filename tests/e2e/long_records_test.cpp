@@ -2,8 +2,10 @@
 // transforms past 32768 points are taken, records within the old limits give
 // the same bytes as without the option, and records past 2^24 are refused.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -174,6 +176,16 @@ TEST(LongRecords, WindowReachesAsFarAsWithoutTheOptionOrAsTheRecordAndItsTransfo
   EXPECT_EQ(rows(dir.read("wave.csv")).size(), 65536u);
 }
 
+// This process's resident memory, KB.
+long own_resident_kib() {
+  long pages = 0, resident = 0;
+  if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+  }
+  return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
 TEST(LongRecords, MemoryFollowsTheRecordNotTheLimit) {
 #ifdef SMPROC_SANITIZED
   GTEST_SKIP() << "the sanitizers hold freed memory back";
@@ -181,13 +193,20 @@ TEST(LongRecords, MemoryFollowsTheRecordNotTheLimit) {
   // About 60 bytes a sample (three series, a spectrum, the amplitudes, the
   // factors) over a few MB of program; arrays sized to the 2^24 limit would
   // hold hundreds of MB.
+  int measured = 0;
   for (int n : {1 << 16, 1 << 18}) {
+    const long bound_kib = 6 * 1024 + 100L * n / 1024;
+    // A child's peak counts the pages it shared with this process before
+    // its exec, so the bound says nothing once this process is as large.
+    if (own_resident_kib() >= bound_kib) continue;
+    ++measured;
     TempDir dir;
     write_set(dir, RecordText().counts(n, sine_count).text());
     const Outcome o = run_smproc(dir.path(), answers, {"--long-records", stem});
     EXPECT_EQ(o.status, 0) << n << ": " << o.err;
-    EXPECT_LT(o.peak_kib, 6 * 1024 + 100L * n / 1024) << n << " samples";
+    EXPECT_LT(o.peak_kib, bound_kib) << n << " samples";
   }
+  if (measured == 0) GTEST_SKIP() << "this test process holds " << own_resident_kib() << " KB already";
 }
 
 TEST(LongRecords, RecordPastTwoToTheTwentyFourIsRefusedEvenWithTheOption) {

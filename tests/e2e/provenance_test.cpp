@@ -21,20 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> fields_of(const std::string& line) {
-  std::vector<std::string> out(1);
-  bool quoted = false;
-  for (char ch : line) {
-    if (ch == '"')
-      quoted = !quoted;
-    else if (ch == ',' && !quoted)
-      out.emplace_back();
-    else
-      out.back() += ch;
-  }
-  return out;
-}
-
 // summary.csv as one map of column to cell per station.
 std::map<std::string, std::map<std::string, std::string>> summary_of(const std::string& csv) {
   const std::vector<std::string> rows = lines_of(csv);

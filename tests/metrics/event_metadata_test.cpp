@@ -10,8 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "support/record_text.h"
+
 namespace smproc {
 namespace {
+
+using testing::chb002_header;
 
 constexpr double a_km = 6378.137;          // WGS84 equatorial radius
 constexpr double f = 1 / 298.257223563;    // WGS84 flattening
@@ -34,17 +38,7 @@ TEST(GeodesicDistance, EquatorToPoleIsTheMeridianQuadrant) {
   EXPECT_NEAR(geodesic_distance_km(-90, 0, 0, 77), quadrant, 1e-8);
 }
 
-std::vector<std::string> chb002_ns() {
-  return {"Origin Time       2014/12/31 23:49:00", "Lat.              35.785",
-          "Long.             139.887",             "Depth. (km)       84",
-          "Mag.              4.2",                 "Station Code      CHB002",
-          "Station Lat.      35.7868",             "Station Long.     139.9031",
-          "Station Height(m) 14",                  "Record Time       2014/12/31 23:50:00",
-          "Sampling Freq(Hz) 100Hz",               "Duration Time(s)  68",
-          "Dir.              N-S",                 "Scale Factor      7845(gal)/8223790",
-          "Max. Acc. (gal)   3.868",               "Last Correction   2014/12/31 23:49:59",
-          "Memo."};
-}
+std::vector<std::string> chb002_ns() { return chb002_header("N-S", "3.868"); }
 
 StationData station(const std::vector<std::string>& header) {
   StationData d;

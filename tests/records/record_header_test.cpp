@@ -2,6 +2,8 @@
 // label; a value that cannot be read leaves only its own fact empty.
 #include "records/record_header.h"
 
+#include "support/record_text.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,18 +12,10 @@
 namespace smproc {
 namespace {
 
+using testing::chb002_header;
+
 // A K-NET header of 2014 (labels "Long." and "Max. Acc. (gal)").
-std::vector<std::string> knet_2014() {
-  return {"Origin Time       2014/12/31 23:49:00", "Lat.              35.785",
-          "Long.             139.887",             "Depth. (km)       84",
-          "Mag.              4.2",                 "Station Code      CHB002",
-          "Station Lat.      35.7868",             "Station Long.     139.9031",
-          "Station Height(m) 14",                  "Record Time       2014/12/31 23:50:00",
-          "Sampling Freq(Hz) 100Hz",               "Duration Time(s)  68",
-          "Dir.              E-W",                 "Scale Factor      7845(gal)/8223790",
-          "Max. Acc. (gal)   6.847",               "Last Correction   2014/12/31 23:49:59",
-          "Memo."};
-}
+std::vector<std::string> knet_2014() { return chb002_header("E-W", "6.847"); }
 
 std::string text_of(const std::optional<StatedNumber>& n) { return n ? n->text : "(none)"; }
 

@@ -96,4 +96,16 @@ std::vector<long> scattered_counts(int n, unsigned state) {
   return counts;
 }
 
+std::vector<std::string> chb002_header(const std::string& direction, const std::string& max_acc) {
+  return {"Origin Time       2014/12/31 23:49:00", "Lat.              35.785",
+          "Long.             139.887",             "Depth. (km)       84",
+          "Mag.              4.2",                 "Station Code      CHB002",
+          "Station Lat.      35.7868",             "Station Long.     139.9031",
+          "Station Height(m) 14",                  "Record Time       2014/12/31 23:50:00",
+          "Sampling Freq(Hz) 100Hz",               "Duration Time(s)  68",
+          "Dir.              " + direction,        "Scale Factor      7845(gal)/8223790",
+          "Max. Acc. (gal)   " + max_acc,          "Last Correction   2014/12/31 23:49:59",
+          "Memo."};
+}
+
 }  // namespace smproc::testing

@@ -54,6 +54,10 @@ class RecordText {
 // sf1/sf2, to three decimals: the "Max. Acc. (gal)" a header states for them.
 std::string stated_peak(const std::vector<long>& counts, double sf1, double sf2);
 
+// The 17 header lines of K-NET station CHB002's record of the 2014-12-31
+// 23:49 JST event, stating `direction` ("N-S") and the peak `max_acc` ("3.868").
+std::vector<std::string> chb002_header(const std::string& direction, const std::string& max_acc);
+
 // n counts between 2000 and 2800 from a linear congruential sequence begun at
 // `state`: a record that looks like ground noise, the same on every run.
 std::vector<long> scattered_counts(int n, unsigned state);

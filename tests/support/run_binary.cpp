@@ -119,4 +119,18 @@ std::string source_file(const std::string& relative) {
   return s.str();
 }
 
+std::vector<std::string> fields_of(const std::string& line) {
+  std::vector<std::string> out(1);
+  bool quoted = false;
+  for (char ch : line) {
+    if (ch == '"')
+      quoted = !quoted;
+    else if (ch == ',' && !quoted)
+      out.emplace_back();
+    else
+      out.back() += ch;
+  }
+  return out;
+}
+
 }  // namespace smproc::testing

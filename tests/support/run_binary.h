@@ -60,6 +60,9 @@ std::map<std::string, std::string> file_tree(const std::filesystem::path& root);
 // The lines of a text, without their line ends.
 std::vector<std::string> lines_of(const std::string& text);
 
+// The fields of one CSV row, quotes taken off ("" inside quotes stays two).
+std::vector<std::string> fields_of(const std::string& line);
+
 // The content of a file below the source tree, e.g. "examples/velocity.answers".
 std::string source_file(const std::string& relative);
 
