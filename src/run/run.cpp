@@ -263,7 +263,20 @@ StationIdentity identity_of(const State& s, const RecordNames& names) {
 // fas_smoothed.csv into the outputs' folder, each replaced whole.
 void write_measures(State& s, const RecordNames& names, const textio::OutputPlace& place,
                     textio::Warnings& warnings) {
-  auto measures = std::make_shared<IntensityMeasures>(intensity_measures(*s.motion, *s.measure_options));
+  // The shortest period's oscillator runs on the record resampled k times
+  // finer, over k·nf points, which one transform must hold.
+  const int longest = RecordLimits::long_records().max_nf();
+  for (const double period : s.measure_options->periods) {
+    const int k = resampling_factor(period, s.dt);
+    if (static_cast<long long>(k) * s.grid.nf > longest)
+      throw Refusal{"smproc: the period " + number(period) + " s needs the record resampled " +
+                    std::to_string(k) + " times finer, " +
+                    std::to_string(static_cast<long long>(k) * s.grid.nf) +
+                    " points, more than the " + std::to_string(longest) +
+                    " a transform can take; no file of the intensity measures was written\n"};
+  }
+  auto measures =
+      std::make_shared<IntensityMeasures>(intensity_measures(*s.motion, *s.measure_options));
   s.motion.reset();
   if (!measures->jma) warn_of_no_jma_intensity(warnings, s.components[2].record.nt, s.dt);
   const std::pair<const char*, std::string> files[] = {

@@ -67,6 +67,20 @@ TEST(Metrics, BadOptionsAreUsageErrorsThatTouchNothing) {
   }
 }
 
+TEST(Metrics, APeriodThatNeedsTooLongATransformIsRefusedNotAttempted) {
+  // At 1 Hz a period of 0.001 s needs the record 16384 times finer: with
+  // 2048 points, 2^25, past the longest transform.
+  TempDir dir;
+  copy_example(dir);
+  const Outcome o = run_smproc(dir.path(), velocity, {"--rate", "1", "--periods", "0.001,1"});
+  EXPECT_EQ(o.status, 2);
+  EXPECT_NE(o.err.find("the period 0.001 s needs the record resampled 16384 times finer"),
+            std::string::npos)
+      << o.err;
+  EXPECT_TRUE(dir.exists("vel.csv"));
+  EXPECT_FALSE(dir.exists("metrics.json"));
+}
+
 TEST(Metrics, EventSummaryGetsTheIntensityColumnsAndThePacket) {
   TempDir dir;
   std::filesystem::create_directories(dir.path() / "event");
