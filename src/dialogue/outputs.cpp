@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "output/spectrum_file.h"
 #include "output/waveform_file.h"
 #include "records/constants.h"
 #include "output/window.h"
@@ -74,7 +75,7 @@ void warn_of_frequency_column(textio::Warnings& warnings, int nom, double dom) {
   long long over = 0, zero = 0;
   double highest = 0.0;
   for (int i = 2; i <= nom; ++i) {
-    const double f = (static_cast<double>(i - 1) * dom) / twopi;
+    const double f = bin_frequency_hz(i, dom);
     if (f >= frequency_limit) ++over;
     if (f < frequency_resolution) ++zero;
     highest = f;

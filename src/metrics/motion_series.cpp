@@ -38,9 +38,9 @@ void add_component(MotionSeries& series, int c, const Grid& grid, const Spectrum
   series.amplitudes[k].resize(static_cast<std::size_t>(grid.nom - 1));
   amplitudes(band_passed, grid.nom, series.amplitudes[k]);
   if (series.frequencies.empty()) {
-    // As amp3.csv states them: (i − 1)·dom / 2π with the legacy 2π.
+    // As amp3.csv states them.
     for (int i = 2; i <= grid.nom; ++i)
-      series.frequencies.push_back((static_cast<double>(i - 1) * grid.dom) / twopi);
+      series.frequencies.push_back(bin_frequency_hz(i, grid.dom));
   }
 }
 

@@ -78,7 +78,7 @@ void write_spectrum_file(const textio::OutputPlace& place,
   // Bins 2..nom: zero frequency is left out, the Nyquist bin is the last row.
   const auto bin_row = [&](std::size_t k, std::span<double> values) {
     const int i = static_cast<int>(k) + 2;
-    values[0] = (static_cast<double>(i - 1) * dom) / twopi;
+    values[0] = bin_frequency_hz(i, dom);
     for (int c = 0; c < 3; ++c) values[1 + c] = a[c][k];
   };
   const std::size_t rows = nom >= 2 ? static_cast<std::size_t>(nom - 1) : 0;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "records/series.h"
+#include "records/constants.h"
 #include "spectral/spectrum.h"
 #include "files/files.h"
 
@@ -14,6 +15,11 @@ namespace smproc {
 // |b| without intermediate overflow: the larger part times
 // sqrt(1 + (smaller/larger)^2), the larger alone when the smaller adds nothing.
 double modulus(Bin b);
+
+// The frequency amp3.csv states for bin i, Hz: (i − 1)·dom over the legacy 2π.
+inline double bin_frequency_hz(int i, double dom) {
+  return (static_cast<double>(i - 1) * dom) / twopi;
+}
 
 // The moduli of bins 2..nom of fx, in order, into out (nom - 1 values): what
 // amp3.csv writes of it.
