@@ -54,10 +54,11 @@ IntensityMeasures intensity_measures(const MotionSeries& s, const MeasureOptions
   }
   m.pga_rotd = rotd(s.acc[0], s.acc[1]);
   m.pgv_rotd = rotd(s.vel[0], s.vel[1]);
-  m.jma = jma_intensity(views(s.ground), s.dt, s.nf);
+  const FftPlan plan(s.nf);  // for the JMA filter and the resampling alike
+  m.jma = jma_intensity(views(s.ground), s.dt, plan);
   m.periods = options.periods;
   m.dampings = options.dampings;
-  m.spectra = response_spectra(views(s.acc), s.dt, s.nf, m.periods, m.dampings);
+  m.spectra = response_spectra(views(s.acc), s.dt, plan, m.periods, m.dampings);
   const std::span<const double> amplitudes[] = {s.amplitudes[0], s.amplitudes[1], s.amplitudes[2]};
   m.fas = konno_ohmachi(s.frequencies, amplitudes, options.ko_bandwidth);
   return m;

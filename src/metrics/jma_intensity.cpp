@@ -65,36 +65,38 @@ std::string jma_class(double intensity) {
 }
 
 std::optional<JmaIntensity> jma_intensity(PerComponent<std::span<const double>> acc, double dt,
-                                          int nf) {
+                                          const FftPlan& plan) {
   const std::size_t n = std::min({acc[0].size(), acc[1].size(), acc[2].size()});
   const long m = std::lround(0.3 / dt);
   if (n == 0 || static_cast<double>(n) * dt < 0.3 || m < 1 || static_cast<std::size_t>(m) > n)
     return std::nullopt;
 
-  const FftPlan plan(nf);
-  // The gain of each bin, negative frequencies mirroring positive ones.
-  std::vector<double> gain(static_cast<std::size_t>(nf));
-  for (int k = 0; k < nf; ++k) {
-    const int j = k <= nf / 2 ? k : nf - k;
-    gain[static_cast<std::size_t>(k)] = jma_filter_gain(j / (nf * dt));
-  }
+  // The gain is real and even in frequency, so it keeps a real series real:
+  // NS and EW share one transform as its real and imaginary parts.
+  const int nf = plan.length();
+  const auto bins = static_cast<std::size_t>(nf);
+  std::vector<double> gain(bins / 2 + 1);
+  for (std::size_t k = 0; k < gain.size(); ++k) gain[k] = jma_filter_gain(static_cast<double>(k) / (nf * dt));
 
   std::vector<double> r2(n, 0.0);
-  std::vector<Bin> bins(static_cast<std::size_t>(nf));
-  for (const std::span<const double> x : acc) {
-    std::fill(bins.begin(), bins.end(), Bin{});
-    for (std::size_t i = 0; i < n; ++i) bins[i].re = x[i];
-    plan.transform(bins.data(), Direction::forward);
-    for (int k = 0; k < nf; ++k) {
-      bins[static_cast<std::size_t>(k)].re *= gain[static_cast<std::size_t>(k)];
-      bins[static_cast<std::size_t>(k)].im *= gain[static_cast<std::size_t>(k)];
+  std::vector<Bin> x(bins);
+  const auto filtered = [&](std::span<const double> re, std::span<const double> im) {
+    std::fill(x.begin(), x.end(), Bin{});
+    for (std::size_t i = 0; i < n; ++i) x[i] = {re[i], im.empty() ? 0.0 : im[i]};
+    plan.transform(x.data(), Direction::forward);
+    for (std::size_t k = 0; k < bins; ++k) {
+      const double g = gain[k <= bins / 2 ? k : bins - k];  // negative frequencies mirror positive ones
+      x[k].re *= g;
+      x[k].im *= g;
     }
-    plan.transform(bins.data(), Direction::inverse);
+    plan.transform(x.data(), Direction::inverse);
     for (std::size_t i = 0; i < n; ++i) {
-      const double v = bins[i].re / nf;
-      r2[i] += v * v;
+      const double a = x[i].re / nf, b = x[i].im / nf;
+      r2[i] += a * a + b * b;
     }
-  }
+  };
+  filtered(acc[0], acc[1]);
+  filtered(acc[2], {});
   // The m-th largest of the vector sums.
   std::nth_element(r2.begin(), r2.begin() + (m - 1), r2.end(), std::greater<>());
   const double a = std::sqrt(r2[static_cast<std::size_t>(m - 1)]);
@@ -105,6 +107,11 @@ std::optional<JmaIntensity> jma_intensity(PerComponent<std::span<const double>> 
   out.intensity = jma_reported(out.raw);
   out.jma_class = jma_class(out.intensity);
   return out;
+}
+
+std::optional<JmaIntensity> jma_intensity(PerComponent<std::span<const double>> acc, double dt,
+                                          int nf) {
+  return jma_intensity(acc, dt, FftPlan(nf));
 }
 
 }  // namespace smproc

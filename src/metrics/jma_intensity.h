@@ -6,6 +6,7 @@
 #include <string>
 
 #include "records/series.h"
+#include "spectral/fft.h"
 
 namespace smproc {
 
@@ -23,8 +24,11 @@ struct JmaIntensity {
 
 // The intensity from the three calibrated, mean-removed components (gal),
 // samples 1..n each at index 0..n-1, dt apart, each filtered over a
-// transform of nf points (a power of two not below n). None when the record
-// is shorter than 0.3 s or the filtered motion is zero.
+// transform of the plan's length (a power of two not below n). None when the
+// record is shorter than 0.3 s or the filtered motion is zero.
+std::optional<JmaIntensity> jma_intensity(PerComponent<std::span<const double>> acc, double dt,
+                                          const FftPlan& plan);
+// The same over a transform of nf points made for the call.
 std::optional<JmaIntensity> jma_intensity(PerComponent<std::span<const double>> acc, double dt,
                                           int nf);
 

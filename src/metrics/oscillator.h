@@ -2,12 +2,38 @@
 // acceleration, solved exactly for acceleration linear between samples.
 #pragma once
 
+#include <cstddef>
 #include <span>
+
+#include "metrics/rotd.h"
+#include "records/series.h"
 
 namespace smproc {
 
-// One step of dt of u'' + 2ζωu' + ω²u = −a(t), a linear over the step:
-// (u, u') at its end from (u, u') at its start and a at both ends.
+// The three components' values at one instant, side by side as the
+// oscillators read them; the fourth lane only pads them to a vector.
+struct alignas(32) TriaxialSample {
+  double ns = 0.0, ew = 0.0, ud = 0.0, unused = 0.0;
+};
+
+// A record sampled k times finer (k a power of two) by delay: row j of n
+// samples holds the fine samples k·i + j, i = 0, 1, ... (rows past the
+// first hold n − 1 of them); row 0 is the record itself. The fine record has
+// k·(n − 1) + 1 samples.
+struct FineRecord {
+  std::span<const TriaxialSample> rows;  // k·n
+  std::size_t n = 0;
+  std::size_t k = 1;
+
+  std::size_t size() const { return n == 0 ? 0 : k * (n - 1) + 1; }
+};
+
+// Steps of dt of u'' + 2ζωu' + ω²u = −a(t), a linear over each step: (u, u')
+// at a step's end from (u, u') at its start and a at both ends. The
+// recursion takes two steps at a time (the one step composed with itself),
+// so that each pair of samples waits on one product and two sums, not two of
+// each; every form below runs the same sums in the same order and gives the
+// same bits.
 class OscillatorStep {
  public:
   // omega > 0 rad/s, 0 <= damping < 1, dt > 0 s.
@@ -22,19 +48,23 @@ class OscillatorStep {
   // max |u(i)| over the samples, without keeping them.
   double peak_displacement(std::span<const double> acc) const;
 
-  // The horizontal pair's displacements and the vertical's peak in one
-  // pass: three recursions side by side, each as the ones above, over every
-  // stride-th sample of the series (samples 1, 1 + stride, ...; u holds one
-  // value for each).
-  double pair_and_peak(std::span<const double> ns, std::span<const double> ew,
-                       std::span<const double> ud, std::span<double> u_ns,
-                       std::span<double> u_ew, std::size_t stride = 1) const;
+  // The three components' recursions side by side over every stride-th
+  // fine sample (samples 1, 1 + stride, ...; stride a power of two): the
+  // horizontal displacements into `horizontal` (one point for each sample
+  // taken), and each component's peak |u|.
+  PerComponent<double> triaxial(const FineRecord& acc, std::size_t stride,
+                                std::span<HorizontalPoint> horizontal) const;
+
+  // The coefficients of one step and of two: u at the end is
+  // u_u·u + u_v·u' + Σ u_a[j]·a_j over the step's samples, u' likewise.
+  struct Coefficients {
+    double uu, uv, ua[3];
+    double vu, vv, va[3];
+  };
 
  private:
   double omega_;
-  // u1 = uu·u0 + uv·v0 + ua0·a0 + ua1·a1, and v1 likewise.
-  double uu_, uv_, ua0_, ua1_;
-  double vu_, vv_, va0_, va1_;
+  Coefficients one_{}, two_{};
 };
 
 }  // namespace smproc

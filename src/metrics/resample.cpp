@@ -1,60 +1,106 @@
 #include "metrics/resample.h"
 
 #include <algorithm>
-
-#include "records/arena.h"
-#include "spectral/fft.h"
+#include <cmath>
+#include <numbers>
+#include <vector>
 
 namespace smproc {
 
-std::vector<std::vector<double>> band_limited_resample(
-    std::span<const std::span<const double>> series, int nf, int k) {
-  std::vector<std::vector<double>> out(series.size());
-  if (series.empty()) return out;
-  if (k == 1) {
-    for (std::size_t s = 0; s < series.size(); ++s) out[s].assign(series[s].begin(), series[s].end());
-    return out;
-  }
-  const int fine = k * nf;
-  const FftPlan coarse_plan(nf), fine_plan(fine);
-  std::vector<Bin> coarse(static_cast<std::size_t>(nf));
-  // The fine spectrum and the series are brought in at once, not page by page.
-  std::vector<Bin> spectrum;
-  spectrum.reserve(static_cast<std::size_t>(fine));
-  fault_in(spectrum.data(), static_cast<std::size_t>(fine) * sizeof(Bin));
-  spectrum.resize(static_cast<std::size_t>(fine));
-  const int half = nf / 2;
-  for (std::size_t s = 0; s < series.size(); s += 2) {
-    const std::span<const double> re = series[s];
-    const std::span<const double> im = s + 1 < series.size() ? series[s + 1] : std::span<const double>{};
-    std::fill(coarse.begin(), coarse.end(), Bin{});
-    for (std::size_t i = 0; i < re.size(); ++i) coarse[i].re = re[i];
-    for (std::size_t i = 0; i < im.size(); ++i) coarse[i].im = im[i];
-    coarse_plan.transform(coarse.data(), Direction::forward);
+namespace {
 
-    std::fill(spectrum.begin(), spectrum.end(), Bin{});
-    for (int m = 0; m < half; ++m) spectrum[static_cast<std::size_t>(m)] = coarse[static_cast<std::size_t>(m)];
-    for (int m = 1; m < half; ++m)
-      spectrum[static_cast<std::size_t>(fine - m)] = coarse[static_cast<std::size_t>(nf - m)];
-    const Bin nyquist = coarse[static_cast<std::size_t>(half)];
-    const Bin halved{nyquist.re / 2.0, nyquist.im / 2.0};
-    spectrum[static_cast<std::size_t>(half)] = halved;
-    spectrum[static_cast<std::size_t>(fine - half)] = halved;
-    fine_plan.transform(spectrum.data(), Direction::inverse);
-
-    const auto write = [&](std::vector<double>& to, std::size_t n, bool imaginary) {
-      if (n == 0) return;
-      const std::size_t count = static_cast<std::size_t>(k) * (n - 1) + 1;
-      to.reserve(count);
-      fault_in(to.data(), count * sizeof(double));
-      to.resize(count);
-      for (std::size_t j = 0; j < count; ++j)
-        to[j] = (imaginary ? spectrum[j].im : spectrum[j].re) / nf;
-    };
-    write(out[s], re.size(), false);
-    if (s + 1 < series.size()) write(out[s + 1], im.size(), true);
+// e^(2πi·t/period) for 0 <= t < period/2, as the product of two factors
+// from short tables, so each is within a few units in the last place.
+class Turns {
+ public:
+  explicit Turns(long period) : period_(period) {
+    const long rows = period / 2 / row + 1;
+    coarse_.resize(static_cast<std::size_t>(rows));
+    fine_.resize(row);
+    for (long r = 0; r < rows; ++r) coarse_[static_cast<std::size_t>(r)] = at(r * row);
+    for (long c = 0; c < row; ++c) fine_[static_cast<std::size_t>(c)] = at(c);
   }
-  return out;
+
+  Bin operator()(long t) const {
+    const Bin a = coarse_[static_cast<std::size_t>(t / row)], b = fine_[static_cast<std::size_t>(t % row)];
+    return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
+  }
+
+ private:
+  static constexpr long row = 64;
+  Bin at(long t) const {
+    const double angle = 2.0 * std::numbers::pi * static_cast<double>(t) / static_cast<double>(period_);
+    return {std::cos(angle), std::sin(angle)};
+  }
+  long period_;
+  std::vector<Bin> coarse_, fine_;
+};
+
+Bin times(Bin a, Bin b) { return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re}; }
+Bin conjugate(Bin a) { return {a.re, -a.im}; }
+
+// The spectrum x of a record delayed by j/k of a sample, in the nf bins of
+// its own transform: bin m (frequency m, or m − nf above the Nyquist bin)
+// turned by e^(2πi·m·j/(k·nf)); the Nyquist bin, half at +nf/2 and half at
+// −nf/2, by the cosine of its angle.
+void delayed(const std::vector<Bin>& x, int j, int k, const Turns& turns, std::vector<Bin>& out) {
+  const int nf = static_cast<int>(x.size()), half = nf / 2;
+  out[0] = x[0];
+  for (int m = 1; m < half; ++m) {
+    const Bin turn = turns(static_cast<long>(m) * j);
+    out[static_cast<std::size_t>(m)] = times(x[static_cast<std::size_t>(m)], turn);
+    out[static_cast<std::size_t>(nf - m)] = times(x[static_cast<std::size_t>(nf - m)], conjugate(turn));
+  }
+  if (half > 0) {
+    const double c = std::cos(std::numbers::pi * j / k);
+    out[static_cast<std::size_t>(half)] = {x[static_cast<std::size_t>(half)].re * c,
+                                           x[static_cast<std::size_t>(half)].im * c};
+  }
+}
+
+}  // namespace
+
+FineRecord band_limited_resample(PerComponent<std::span<const double>> acc, const FftPlan& plan,
+                                 int k, std::span<TriaxialSample> rows) {
+  const std::size_t n = std::min({acc[0].size(), acc[1].size(), acc[2].size()});
+  const auto delays = static_cast<std::size_t>(k);
+  const FineRecord fine{rows.first(delays * n), n, delays};
+  for (std::size_t i = 0; i < n; ++i) rows[i] = {acc[0][i], acc[1][i], acc[2][i], 0.0};
+  if (k == 1 || n == 0) return fine;
+
+  const int nf = plan.length();
+  const auto bins = static_cast<std::size_t>(nf);
+  std::vector<Bin> horizontal(bins), vertical(bins), work(bins), second(bins);
+  for (std::size_t i = 0; i < n; ++i) horizontal[i] = {acc[0][i], acc[1][i]}, vertical[i] = {acc[2][i], 0.0};
+  plan.transform(horizontal.data(), Direction::forward);
+  plan.transform(vertical.data(), Direction::forward);
+  const Turns turns(static_cast<long>(k) * nf);
+  const double scale = nf;
+
+  // Every delay but none: NS as the real part, EW as the imaginary.
+  for (int j = 1; j < k; ++j) {
+    delayed(horizontal, j, k, turns, work);
+    plan.transform(work.data(), Direction::inverse);
+    TriaxialSample* const row = &rows[static_cast<std::size_t>(j) * n];
+    for (std::size_t i = 0; i + 1 < n; ++i) row[i] = {work[i].re / scale, work[i].im / scale, 0.0, 0.0};
+    row[n - 1] = {};
+  }
+  // UD delayed by j as the real part and by j + 1 as the imaginary: each
+  // delayed spectrum is that of a real series.
+  for (int j = 1; j < k; j += 2) {
+    delayed(vertical, j, k, turns, work);
+    const bool pair = j + 1 < k;
+    if (pair) {
+      delayed(vertical, j + 1, k, turns, second);
+      for (std::size_t m = 0; m < bins; ++m) work[m] = {work[m].re - second[m].im, work[m].im + second[m].re};
+    }
+    plan.transform(work.data(), Direction::inverse);
+    TriaxialSample* const row = &rows[static_cast<std::size_t>(j) * n];
+    for (std::size_t i = 0; i + 1 < n; ++i) row[i].ud = work[i].re / scale;
+    if (pair)
+      for (std::size_t i = 0; i + 1 < n; ++i) row[n + i].ud = work[i].im / scale;
+  }
+  return fine;
 }
 
 }  // namespace smproc

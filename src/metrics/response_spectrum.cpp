@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory_resource>
 #include <numbers>
 
 #include "metrics/oscillator.h"
@@ -28,30 +29,6 @@ constexpr double periods_of_nga_west2[] = {
     4.8, 5, 5.5, 6, 6.5, 7, 7.5, 8, 8.5, 9, 9.5, 10, 11, 12, 13, 14, 15, 20,
 };
 
-// acc sampled k times finer, for each k a period needs: band-limited at
-// the finest k once; every other k takes every (finest/k)-th of its
-// samples, which are the same interpolant's values.
-class Resampled {
- public:
-  Resampled(PerComponent<std::span<const double>> acc, int nf, int finest) : acc_(acc), finest_(finest) {
-    if (finest > 1) {
-      const std::span<const double> all[] = {acc[0], acc[1], acc[2]};
-      fine_ = band_limited_resample(all, nf, finest);
-    }
-  }
-
-  // Component c's series and the stride that gives it k times the sampling.
-  std::pair<std::span<const double>, std::size_t> at(int c, int k) const {
-    if (k == 1 || finest_ == 1) return {acc_[static_cast<std::size_t>(c)], 1};
-    return {fine_[static_cast<std::size_t>(c)], static_cast<std::size_t>(finest_ / k)};
-  }
-
- private:
-  PerComponent<std::span<const double>> acc_;
-  int finest_;
-  std::vector<std::vector<double>> fine_;
-};
-
 }  // namespace
 
 std::span<const double> default_periods() { return periods_of_the_default; }
@@ -64,47 +41,46 @@ int resampling_factor(double period, double dt) {
   return k;
 }
 
-ResponseSpectra response_spectra(PerComponent<std::span<const double>> acc, double dt, int nf,
-                                 std::span<const double> periods,
+ResponseSpectra response_spectra(PerComponent<std::span<const double>> acc, double dt,
+                                 const FftPlan& plan, std::span<const double> periods,
                                  std::span<const double> dampings) {
+  ResponseSpectra out(dampings.size(), std::vector<SpectralAcceleration>(periods.size()));
+  const std::size_t n = std::min({acc[0].size(), acc[1].size(), acc[2].size()});
+  if (n == 0) return out;
   int finest = 1;
   for (const double t : periods) finest = std::max(finest, resampling_factor(t, dt));
-  Resampled resampled(acc, nf, finest);
 
-  ResponseSpectra out(dampings.size(), std::vector<SpectralAcceleration>(periods.size()));
-  std::vector<double> u_ns, u_ew;
+  // The record k times finer for the finest k a period needs; every other
+  // k takes every (finest/k)-th fine sample, the same interpolant's values.
+  const std::size_t rows = static_cast<std::size_t>(finest) * n;
+  Arena room(rows * sizeof(TriaxialSample) + rows * sizeof(HorizontalPoint) + 4096);
+  std::pmr::vector<TriaxialSample> samples(rows, &room);
+  std::pmr::vector<HorizontalPoint> horizontal(rows, &room);
+  const FineRecord fine = band_limited_resample(acc, plan, finest, samples);
+
   for (std::size_t p = 0; p < periods.size(); ++p) {
     const int k = resampling_factor(periods[p], dt);
+    const std::size_t stride = static_cast<std::size_t>(finest / k);
+    const std::size_t count = (fine.size() - 1) / stride + 1;
     const double omega = 2.0 * std::numbers::pi / periods[p];
     const double w2 = omega * omega;
-    const auto [ns, stride] = resampled.at(0, k);
-    const std::span<const double> ew = resampled.at(1, k).first, ud = resampled.at(2, k).first;
-    const std::size_t count = ns.empty() ? 0 : (ns.size() - 1) / stride + 1;
-    if (u_ns.capacity() < count) {
-      // Brought in at once, not page by page.
-      u_ns.reserve(count);
-      u_ew.reserve(count);
-      fault_in(u_ns.data(), count * sizeof(double));
-      fault_in(u_ew.data(), count * sizeof(double));
-    }
-    u_ns.resize(count);
-    u_ew.resize(count);
     for (std::size_t d = 0; d < dampings.size(); ++d) {
       const OscillatorStep step(omega, dampings[d], dt / k);
-      const double peak_ud = step.pair_and_peak(ns, ew, ud, u_ns, u_ew, stride);
+      const PerComponent<double> peak = step.triaxial(fine, stride, horizontal);
       SpectralAcceleration& sa = out[d][p];
-      double peak_ns = 0.0, peak_ew = 0.0;
-      for (const double v : u_ns) peak_ns = std::fabs(v) > peak_ns ? std::fabs(v) : peak_ns;
-      for (const double v : u_ew) peak_ew = std::fabs(v) > peak_ew ? std::fabs(v) : peak_ew;
-      sa.component[0] = w2 * peak_ns;
-      sa.component[1] = w2 * peak_ew;
-      sa.component[2] = w2 * peak_ud;
-      const RotD r = rotd(u_ns, u_ew);
+      for (std::size_t c = 0; c < 3; ++c) sa.component[c] = w2 * peak[c];
+      const RotD r = rotd(std::span<const HorizontalPoint>(horizontal.data(), count));
       sa.rotd50 = w2 * r.rotd50;
       sa.rotd100 = w2 * r.rotd100;
     }
   }
   return out;
+}
+
+ResponseSpectra response_spectra(PerComponent<std::span<const double>> acc, double dt, int nf,
+                                 std::span<const double> periods,
+                                 std::span<const double> dampings) {
+  return response_spectra(acc, dt, FftPlan(nf), periods, dampings);
 }
 
 }  // namespace smproc

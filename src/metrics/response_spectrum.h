@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "records/series.h"
+#include "spectral/fft.h"
 
 namespace smproc {
 
@@ -29,8 +30,12 @@ using ResponseSpectra = std::vector<std::vector<SpectralAcceleration>>;
 int resampling_factor(double period, double dt);
 
 // The spectra of acc (gal; samples 1..n at index 0..n-1 of each component,
-// dt apart); nf, the record's transform length, is that of the band-limited
-// resampling for short periods.
+// dt apart); the plan, of the record's transform length, is that of the
+// band-limited resampling for short periods.
+ResponseSpectra response_spectra(PerComponent<std::span<const double>> acc, double dt,
+                                 const FftPlan& plan, std::span<const double> periods,
+                                 std::span<const double> dampings);
+// The same with a plan of length nf made for the call.
 ResponseSpectra response_spectra(PerComponent<std::span<const double>> acc, double dt, int nf,
                                  std::span<const double> periods,
                                  std::span<const double> dampings);

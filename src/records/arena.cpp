@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 
 // Older C libraries lack the name; kernels before 5.14 refuse the advice.
@@ -12,21 +13,22 @@
 
 namespace smproc {
 
-Arena::Arena() {
+Arena::Arena(std::size_t bytes)
+    : size_((std::max(bytes, std::size_t{1}) + block_size - 1) / block_size * block_size) {
   // A large page must start on a multiple of its size.
-  void* p = ::mmap(nullptr, 2 * block_size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+  void* p = ::mmap(nullptr, size_ + block_size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
                    -1, 0);
   if (p == MAP_FAILED) return;
   mapping_ = p;
   const auto from = reinterpret_cast<std::uintptr_t>(p);
   next_ = reinterpret_cast<char*>((from + block_size - 1) / block_size * block_size);
-  end_ = next_ + block_size;
+  end_ = next_ + size_;
   // Where large pages are not to be had, the block fills page by page.
-  ::madvise(next_, block_size, MADV_HUGEPAGE);
+  ::madvise(next_, size_, MADV_HUGEPAGE);
 }
 
 Arena::~Arena() {
-  if (mapping_) ::munmap(mapping_, 2 * block_size);
+  if (mapping_) ::munmap(mapping_, size_ + block_size);
 }
 
 void* Arena::do_allocate(std::size_t bytes, std::size_t alignment) {
@@ -43,7 +45,7 @@ void* Arena::do_allocate(std::size_t bytes, std::size_t alignment) {
 
 void Arena::do_deallocate(void* p, std::size_t bytes, std::size_t alignment) {
   const char* const c = static_cast<const char*>(p);
-  if (mapping_ && c >= end_ - block_size && c < end_) return;  // freed with the block
+  if (mapping_ && c >= end_ - size_ && c < end_) return;  // freed with the block
   std::pmr::new_delete_resource()->deallocate(p, bytes, alignment);
 }
 

@@ -14,25 +14,25 @@ namespace smproc {
 void fault_in(void* p, std::size_t bytes) noexcept;
 
 // Room for one run's large arrays (its series, spectrum and amplitudes),
-// handed out in order from one block of 2 MB that the system is asked to
-// back with a single large page. Bringing in that page costs about what a
-// hundred small ones do, and a 32768-sample run fills some 400. Nothing is
-// given back before the run ends; what does not fit, or all of it where no
-// such block can be had, comes from the ordinary heap.
+// handed out in order from one block of 2 MB (or of the size asked, in whole
+// 2 MB) that the system is asked to back with large pages. Bringing in one
+// costs about what a hundred small pages do, and a 32768-sample run fills
+// some 400. Nothing is given back before the run ends; what does not fit,
+// or all of it where no such block can be had, comes from the ordinary heap.
 class Arena : public std::pmr::memory_resource {
  public:
-  Arena();
+  static constexpr std::size_t block_size = std::size_t{2} << 20;
+
+  explicit Arena(std::size_t bytes = block_size);
   ~Arena() override;
   Arena(const Arena&) = delete;
   Arena& operator=(const Arena&) = delete;
-
-  static constexpr std::size_t block_size = std::size_t{2} << 20;
 
   // Hands the block out again from its start: for runs one after another,
   // each on memory the last one brought in. Nothing taken from the block
   // may be in use any more.
   void start_over() noexcept {
-    if (end_) next_ = end_ - block_size;
+    if (end_) next_ = end_ - size_;
   }
 
  private:
@@ -42,7 +42,8 @@ class Arena : public std::pmr::memory_resource {
     return this == &other;
   }
 
-  void* mapping_ = nullptr;  // twice the block, so that an aligned block lies within
+  std::size_t size_;         // of the block, whole large pages
+  void* mapping_ = nullptr;  // a large page more than the block, so that an aligned block lies within
   char* next_ = nullptr;
   char* end_ = nullptr;
 };

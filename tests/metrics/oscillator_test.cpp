@@ -66,14 +66,27 @@ TEST(OscillatorStep, MatchesAFineStepIntegration) {
     double peak = 0.0;
     for (double x : u) peak = std::max(peak, std::fabs(x));
     EXPECT_EQ(OscillatorStep(omega, c.zeta, c.dt).peak_displacement(acc), peak) << c.what;
-    // Three components side by side: each as alone.
-    std::vector<double> reversed(acc.rbegin(), acc.rend()), u_ns(acc.size()), u_ew(acc.size());
-    const double peak_ud = OscillatorStep(omega, c.zeta, c.dt).pair_and_peak(acc, reversed, acc, u_ns, u_ew);
-    EXPECT_EQ(u_ns, u) << c.what;
-    EXPECT_EQ(peak_ud, peak) << c.what;
+    // Three components side by side, each as alone; on a record twice as
+    // fine, every other sample is the record itself.
+    const std::vector<double> reversed(acc.rbegin(), acc.rend());
     std::vector<double> u_reversed(acc.size());
     OscillatorStep(omega, c.zeta, c.dt).displacements(reversed, u_reversed);
-    EXPECT_EQ(u_ew, u_reversed) << c.what;
+    std::vector<TriaxialSample> rows(2 * acc.size());
+    for (std::size_t i = 0; i < acc.size(); ++i) {
+      rows[i] = {acc[i], reversed[i], -acc[i], 0.0};
+      rows[acc.size() + i] = {1e3, -1e3, 1e3, 0.0};  // the delayed row, never read at stride 2
+    }
+    for (const std::size_t k : {1, 2}) {
+      const FineRecord record{rows, acc.size(), k};
+      std::vector<HorizontalPoint> horizontal(acc.size());
+      const PerComponent<double> peaks = OscillatorStep(omega, c.zeta, c.dt).triaxial(record, k, horizontal);
+      for (std::size_t i = 0; i < acc.size(); ++i) {
+        ASSERT_EQ(horizontal[i].ns, u[i]) << c.what << ", sample " << i + 1;
+        ASSERT_EQ(horizontal[i].ew, u_reversed[i]) << c.what << ", sample " << i + 1;
+      }
+      EXPECT_EQ(peaks[0], peak) << c.what;
+      EXPECT_EQ(peaks[2], peak) << c.what;
+    }
   }
 }
 
