@@ -13,7 +13,7 @@ namespace smproc {
 // The three components' values at one instant, side by side as the
 // oscillators read them; the fourth lane only pads them to a vector.
 struct alignas(32) TriaxialSample {
-  double ns = 0.0, ew = 0.0, ud = 0.0, unused = 0.0;
+  double ns, ew, ud, unused;
 };
 
 // A record sampled k times finer (k a power of two) by delay: row j of n

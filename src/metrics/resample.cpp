@@ -39,23 +39,24 @@ class Turns {
 Bin times(Bin a, Bin b) { return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re}; }
 Bin conjugate(Bin a) { return {a.re, -a.im}; }
 
-// The spectrum x of a record delayed by j/k of a sample, in the nf bins of
-// its own transform: bin m (frequency m, or m − nf above the Nyquist bin)
-// turned by e^(2πi·m·j/(k·nf)); the Nyquist bin, half at +nf/2 and half at
-// −nf/2, by the cosine of its angle.
-void delayed(const std::vector<Bin>& x, int j, int k, const Turns& turns, std::vector<Bin>& out) {
-  const int nf = static_cast<int>(x.size()), half = nf / 2;
+// The turns that delay a record by j/k of a sample, for the bins below the
+// Nyquist bin of its nf-point transform: bin m by e^(2πi·m·j/(k·nf)).
+void delay_turns(int j, const Turns& turns, std::vector<Bin>& out) {
+  for (std::size_t m = 0; m < out.size(); ++m) out[m] = turns(static_cast<long>(m) * j);
+}
+
+// The spectrum x delayed by those turns: bin m (frequency m, or m − nf above
+// the Nyquist bin) turned by turn[|m|]; the Nyquist bin, half at +nf/2 and
+// half at −nf/2, by the cosine of its angle.
+void delayed(const std::vector<Bin>& x, const std::vector<Bin>& turn, double nyquist_turn,
+             std::vector<Bin>& out) {
+  const std::size_t nf = x.size(), half = nf / 2;
   out[0] = x[0];
-  for (int m = 1; m < half; ++m) {
-    const Bin turn = turns(static_cast<long>(m) * j);
-    out[static_cast<std::size_t>(m)] = times(x[static_cast<std::size_t>(m)], turn);
-    out[static_cast<std::size_t>(nf - m)] = times(x[static_cast<std::size_t>(nf - m)], conjugate(turn));
+  for (std::size_t m = 1; m < half; ++m) {
+    out[m] = times(x[m], turn[m]);
+    out[nf - m] = times(x[nf - m], conjugate(turn[m]));
   }
-  if (half > 0) {
-    const double c = std::cos(std::numbers::pi * j / k);
-    out[static_cast<std::size_t>(half)] = {x[static_cast<std::size_t>(half)].re * c,
-                                           x[static_cast<std::size_t>(half)].im * c};
-  }
+  if (half > 0) out[half] = {x[half].re * nyquist_turn, x[half].im * nyquist_turn};
 }
 
 }  // namespace
@@ -75,30 +76,35 @@ FineRecord band_limited_resample(PerComponent<std::span<const double>> acc, cons
   plan.transform(horizontal.data(), Direction::forward);
   plan.transform(vertical.data(), Direction::forward);
   const Turns turns(static_cast<long>(k) * nf);
-  const double scale = nf;
+  const double scale = 1.0 / nf;  // exact: nf is a power of two
+  std::vector<Bin> turn(bins / 2);
 
-  // Every delay but none: NS as the real part, EW as the imaginary.
+  // For every delay but none: NS as the real part, EW as the imaginary; UD
+  // delayed by j as the real part and by j + 1 as the imaginary (each delayed
+  // spectrum is that of a real series).
   for (int j = 1; j < k; ++j) {
-    delayed(horizontal, j, k, turns, work);
+    delay_turns(j, turns, turn);
+    const double nyquist_turn = std::cos(std::numbers::pi * j / k);
+    delayed(horizontal, turn, nyquist_turn, work);
     plan.transform(work.data(), Direction::inverse);
     TriaxialSample* const row = &rows[static_cast<std::size_t>(j) * n];
-    for (std::size_t i = 0; i + 1 < n; ++i) row[i] = {work[i].re / scale, work[i].im / scale, 0.0, 0.0};
+    for (std::size_t i = 0; i + 1 < n; ++i) row[i] = {work[i].re * scale, work[i].im * scale, 0.0, 0.0};
     row[n - 1] = {};
-  }
-  // UD delayed by j as the real part and by j + 1 as the imaginary: each
-  // delayed spectrum is that of a real series.
-  for (int j = 1; j < k; j += 2) {
-    delayed(vertical, j, k, turns, work);
-    const bool pair = j + 1 < k;
-    if (pair) {
-      delayed(vertical, j + 1, k, turns, second);
-      for (std::size_t m = 0; m < bins; ++m) work[m] = {work[m].re - second[m].im, work[m].im + second[m].re};
+
+    if (j % 2 == 1) {
+      delayed(vertical, turn, nyquist_turn, second);
+      if (j + 1 < k) continue;  // the next delay joins it
+    } else {
+      delayed(vertical, turn, nyquist_turn, work);
+      for (std::size_t m = 0; m < bins; ++m)
+        second[m] = {second[m].re - work[m].im, second[m].im + work[m].re};
     }
-    plan.transform(work.data(), Direction::inverse);
-    TriaxialSample* const row = &rows[static_cast<std::size_t>(j) * n];
-    for (std::size_t i = 0; i + 1 < n; ++i) row[i].ud = work[i].re / scale;
-    if (pair)
-      for (std::size_t i = 0; i + 1 < n; ++i) row[n + i].ud = work[i].im / scale;
+    plan.transform(second.data(), Direction::inverse);
+    const int first = j % 2 == 1 ? j : j - 1;
+    TriaxialSample* const rows_of_pair = &rows[static_cast<std::size_t>(first) * n];
+    for (std::size_t i = 0; i + 1 < n; ++i) rows_of_pair[i].ud = second[i].re * scale;
+    if (first + 1 < k)
+      for (std::size_t i = 0; i + 1 < n; ++i) rows_of_pair[n + i].ud = second[i].im * scale;
   }
   return fine;
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory_resource>
 #include <numbers>
 
 #include "metrics/oscillator.h"
@@ -29,6 +28,12 @@ constexpr double periods_of_nga_west2[] = {
     4.8, 5, 5.5, 6, 6.5, 7, 7.5, 8, 8.5, 9, 9.5, 10, 11, 12, 13, 14, 15, 20,
 };
 
+// `count` values from the arena as they come, not cleared.
+template <class T>
+std::span<T> uncleared(Arena& room, std::size_t count) {
+  return {static_cast<T*>(room.allocate(count * sizeof(T), alignof(T))), count};
+}
+
 }  // namespace
 
 std::span<const double> default_periods() { return periods_of_the_default; }
@@ -53,9 +58,12 @@ ResponseSpectra response_spectra(PerComponent<std::span<const double>> acc, doub
   // The record k times finer for the finest k a period needs; every other
   // k takes every (finest/k)-th fine sample, the same interpolant's values.
   const std::size_t rows = static_cast<std::size_t>(finest) * n;
-  Arena room(rows * sizeof(TriaxialSample) + rows * sizeof(HorizontalPoint) + 4096);
-  std::pmr::vector<TriaxialSample> samples(rows, &room);
-  std::pmr::vector<HorizontalPoint> horizontal(rows, &room);
+  // Every sample of both is written before it is read: the room is taken
+  // as it comes, not cleared first.
+  const std::size_t points = static_cast<std::size_t>(finest) * (n - 1) + 1;
+  Arena room(rows * sizeof(TriaxialSample) + points * sizeof(HorizontalPoint) + 4096);
+  const std::span<TriaxialSample> samples = uncleared<TriaxialSample>(room, rows);
+  const std::span<HorizontalPoint> horizontal = uncleared<HorizontalPoint>(room, points);
   const FineRecord fine = band_limited_resample(acc, plan, finest, samples);
 
   for (std::size_t p = 0; p < periods.size(); ++p) {

@@ -65,8 +65,9 @@ std::vector<Point> hull_candidates(std::span<const Point> points) {
   const double margin = 1e-12 * scale * scale;
 
   // The extreme points in eight directions, counter-clockwise: an octagon
-  // inside the hull; most points lie within it. A run whose box cannot
-  // reach the best so far in a direction is not looked into.
+  // inside the hull; most points lie within it. The run whose box reaches
+  // farthest in a direction is looked into first, then only those whose box
+  // can beat the best point so far.
   static constexpr double dx[] = {1, 1, 0, -1, -1, -1, 0, 1};
   static constexpr double dy[] = {0, 1, 1, 1, 0, -1, -1, -1};
   Point octagon[8];
@@ -77,14 +78,22 @@ std::vector<Point> hull_candidates(std::span<const Point> points) {
     };
     double best = dx[k] * points[0].ns + dy[k] * points[0].ew;
     std::size_t at = 0;
-    for (std::size_t b = 0; b < boxes.size(); ++b) {
-      if (!(reach(boxes[b]) > best)) continue;
+    const auto look_into = [&](std::size_t b) {
       const std::size_t start = b * run, end = std::min(n, start + run);
       for (std::size_t i = start; i < end; ++i) {
         const double v = dx[k] * points[i].ns + dy[k] * points[i].ew;
         if (v > best) best = v, at = i;
       }
+    };
+    std::size_t farthest = 0;
+    double farthest_reach = reach(boxes[0]);
+    for (std::size_t b = 1; b < boxes.size(); ++b) {
+      const double r = reach(boxes[b]);
+      if (r > farthest_reach) farthest_reach = r, farthest = b;
     }
+    look_into(farthest);
+    for (std::size_t b = 0; b < boxes.size(); ++b)
+      if (b != farthest && reach(boxes[b]) > best) look_into(b);
     octagon[k] = points[at];
   }
   // The octagon's edges; a point extreme in two directions gives an edge of
@@ -173,14 +182,16 @@ std::array<double, 180> rotated_peaks(std::span<const HorizontalPoint> points) {
   const std::vector<Point> candidates = hull_candidates(points);
   std::array<double, 180> peaks{};
   const std::array<Direction, 180>& d = directions();
-  for (std::size_t degree = 0; degree < 180; ++degree) {
-    const double c = d[degree].c, s = d[degree].s;
-    double peak = 0.0;
+  // Two directions at once, in the lanes of one vector.
+  for (std::size_t degree = 0; degree < 180; degree += 2) {
+    const Pair c{d[degree].c, d[degree + 1].c}, s{d[degree].s, d[degree + 1].s};
+    Pair peak{0.0, 0.0};
     for (const Point p : candidates) {
-      const double v = std::fabs(c * p.ns + s * p.ew);
-      if (v > peak) peak = v;
+      const Pair v = c * p.ns + s * p.ew;
+      peak = higher(peak, v < 0.0 ? -v : v);
     }
-    peaks[degree] = peak;
+    peaks[degree] = peak[0];
+    peaks[degree + 1] = peak[1];
   }
   return peaks;
 }
