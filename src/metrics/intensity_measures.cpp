@@ -54,7 +54,10 @@ IntensityMeasures intensity_measures(const MotionSeries& s, const MeasureOptions
   }
   m.pga_rotd = rotd(s.acc[0], s.acc[1]);
   m.pgv_rotd = rotd(s.vel[0], s.vel[1]);
-  const FftPlan plan(s.nf);  // for the JMA filter and the resampling alike
+  // One plan for the JMA filter and the resampling alike.
+  const std::shared_ptr<const FftPlan> own =
+      s.plan && s.plan->length() == s.nf ? s.plan : std::make_shared<const FftPlan>(s.nf);
+  const FftPlan& plan = *own;
   m.jma = jma_intensity(views(s.ground), s.dt, plan);
   m.periods = options.periods;
   m.dampings = options.dampings;

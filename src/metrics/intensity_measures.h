@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -40,6 +41,7 @@ struct MotionSeries {
   std::vector<double> frequencies;
   double dt = 0.01;
   int nf = 0;  // the record's transform length
+  std::shared_ptr<const FftPlan> plan;  // the run's, of length nf; made anew where absent
 };
 
 struct PeakAt {

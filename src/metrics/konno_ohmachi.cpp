@@ -6,11 +6,16 @@ namespace smproc {
 
 namespace {
 
-double window_weight(double x) {
+// (sin x / x)^4 with sin x given.
+double window_weight(double x, double sine) {
   if (x == 0.0) return 1.0;
-  const double r = std::sin(x) / x;
+  const double r = sine / x;
   return (r * r) * (r * r);
 }
+
+struct Angle {
+  double sin, cos;
+};
 
 }  // namespace
 
@@ -19,8 +24,16 @@ std::vector<SmoothedSpectrum> konno_ohmachi(std::span<const double> f,
                                             double b) {
   std::vector<SmoothedSpectrum> out(spectra.size());
   if (f.empty() || !(f.front() > 0.0) || !(b > 0.0)) return out;
+  // x = b·log10(f) − b·log10(fc): away from 0, sin x from the sines and
+  // cosines of the two terms, each taken once, not once for every pair of
+  // bin and centre; near 0, where the weight is near 1 and that difference
+  // would lose digits, directly.
   std::vector<double> log_f(f.size());
-  for (std::size_t k = 0; k < f.size(); ++k) log_f[k] = std::log10(f[k]);
+  std::vector<Angle> at_bin(f.size());
+  for (std::size_t k = 0; k < f.size(); ++k) {
+    log_f[k] = std::log10(f[k]);
+    at_bin[k] = {std::sin(b * log_f[k]), std::cos(b * log_f[k])};
+  }
 
   // The centres 10^(j/100) within [f.front(), f.back()].
   long j = static_cast<long>(std::floor(100.0 * log_f.front())) - 1;
@@ -32,13 +45,17 @@ std::vector<SmoothedSpectrum> konno_ohmachi(std::span<const double> f,
     const double fc = std::pow(10.0, static_cast<double>(j) / 100.0);
     if (fc > f.back()) break;
     const double log_fc = std::log10(fc);
+    const Angle at_centre{std::sin(b * log_fc), std::cos(b * log_fc)};
     while (first < f.size() && b * (log_fc - log_f[first]) > 3.0) ++first;
     double weights = 0.0;
     std::fill(sum.begin(), sum.end(), 0.0);
     for (std::size_t k = first; k < f.size() && log_f[k] - log_fc <= reach * 1.0000001; ++k) {
       const double x = b * (log_f[k] - log_fc);
       if (std::fabs(x) > 3.0) continue;
-      const double w = window_weight(x);
+      const double sine = std::fabs(x) < 0.5
+                              ? std::sin(x)
+                              : at_bin[k].sin * at_centre.cos - at_bin[k].cos * at_centre.sin;
+      const double w = window_weight(x, sine);
       weights += w;
       for (std::size_t s = 0; s < spectra.size(); ++s) sum[s] += w * spectra[s][k];
     }

@@ -28,6 +28,7 @@ void add_component(MotionSeries& series, int c, const Grid& grid, const Spectrum
   const auto k = static_cast<std::size_t>(c);
   series.dt = dt;
   series.nf = grid.nf;
+  series.plan = grid.plan;
   Spectrum work;
   Series x;
   series.acc[k] = back(grid, band_passed, Operation::none, n, work, x);
