@@ -29,7 +29,7 @@ struct Box {
 // Consecutive samples lie close together: runs of them by their bounding
 // boxes pass most of the work over. Four chains of comparisons side by side,
 // so that none waits on the one before.
-constexpr std::size_t run = 32;
+constexpr std::size_t run = 64;
 
 Box bounding_box(std::span<const Point> p) {
   Pair low[4], high[4];
@@ -67,35 +67,47 @@ std::vector<Point> hull_candidates(std::span<const Point> points) {
   // The extreme points in eight directions, counter-clockwise: an octagon
   // inside the hull; most points lie within it. The run whose box reaches
   // farthest in a direction is looked into first, then only those whose box
-  // can beat the best point so far.
+  // can beat the best point so far. The directions go side by side through
+  // the runs, so that no comparison waits on the one before.
   static constexpr double dx[] = {1, 1, 0, -1, -1, -1, 0, 1};
   static constexpr double dy[] = {0, 1, 1, 1, 0, -1, -1, -1};
-  Point octagon[8];
+  Pair towards_high[8], towards_low[8];  // the corner of a box farthest along each
   for (int k = 0; k < 8; ++k) {
-    const auto reach = [&](const Box& box) {
-      return (dx[k] > 0 ? dx[k] * box.high[0] : dx[k] * box.low[0]) +
-             (dy[k] > 0 ? dy[k] * box.high[1] : dy[k] * box.low[1]);
-    };
-    double best = dx[k] * points[0].ns + dy[k] * points[0].ew;
-    std::size_t at = 0;
-    const auto look_into = [&](std::size_t b) {
-      const std::size_t start = b * run, end = std::min(n, start + run);
-      for (std::size_t i = start; i < end; ++i) {
-        const double v = dx[k] * points[i].ns + dy[k] * points[i].ew;
-        if (v > best) best = v, at = i;
-      }
-    };
-    std::size_t farthest = 0;
-    double farthest_reach = reach(boxes[0]);
-    for (std::size_t b = 1; b < boxes.size(); ++b) {
-      const double r = reach(boxes[b]);
-      if (r > farthest_reach) farthest_reach = r, farthest = b;
-    }
-    look_into(farthest);
-    for (std::size_t b = 0; b < boxes.size(); ++b)
-      if (b != farthest && reach(boxes[b]) > best) look_into(b);
-    octagon[k] = points[at];
+    towards_high[k] = Pair{std::max(dx[k], 0.0), std::max(dy[k], 0.0)};
+    towards_low[k] = Pair{std::min(dx[k], 0.0), std::min(dy[k], 0.0)};
   }
+  const auto reach = [&](const Box& box, int k) {
+    const Pair r = towards_high[k] * box.high + towards_low[k] * box.low;
+    return r[0] + r[1];
+  };
+  std::size_t farthest[8] = {};
+  double farthest_reach[8];
+  for (int k = 0; k < 8; ++k) farthest_reach[k] = reach(boxes[0], k);
+  for (std::size_t b = 1; b < boxes.size(); ++b) {
+    for (int k = 0; k < 8; ++k) {
+      const double r = reach(boxes[b], k);
+      farthest[k] = r > farthest_reach[k] ? b : farthest[k];
+      farthest_reach[k] = r > farthest_reach[k] ? r : farthest_reach[k];
+    }
+  }
+  double best[8];
+  std::size_t at[8] = {};
+  const auto look_into = [&](int k, std::size_t b) {
+    const std::size_t start = b * run, end = std::min(n, start + run);
+    for (std::size_t i = start; i < end; ++i) {
+      const double v = dx[k] * points[i].ns + dy[k] * points[i].ew;
+      if (v > best[k]) best[k] = v, at[k] = i;
+    }
+  };
+  for (int k = 0; k < 8; ++k) {
+    best[k] = dx[k] * points[0].ns + dy[k] * points[0].ew;
+    look_into(k, farthest[k]);
+  }
+  for (std::size_t b = 0; b < boxes.size(); ++b)
+    for (int k = 0; k < 8; ++k)
+      if (b != farthest[k] && reach(boxes[b], k) > best[k]) look_into(k, b);
+  Point octagon[8];
+  for (int k = 0; k < 8; ++k) octagon[k] = points[at[k]];
   // The octagon's edges; a point extreme in two directions gives an edge of
   // no length, which bounds nothing.
   std::pair<Point, Point> edges[8];
