@@ -264,7 +264,7 @@ StationIdentity identity_of(const State& s, const RecordNames& names) {
 void write_measures(State& s, const RecordNames& names, const textio::OutputPlace& place,
                     textio::Warnings& warnings) {
   // The shortest period's oscillator runs on the record resampled k times
-  // finer, over k·nf points, which one transform must hold.
+  // finer, held whole: k·nf points at most, as long as the longest transform.
   const int longest = RecordLimits::long_records().max_nf();
   for (const double period : s.measure_options->periods) {
     const int k = resampling_factor(period, s.dt);
@@ -273,7 +273,7 @@ void write_measures(State& s, const RecordNames& names, const textio::OutputPlac
                     std::to_string(k) + " times finer, " +
                     std::to_string(static_cast<long long>(k) * s.grid.nf) +
                     " points, more than the " + std::to_string(longest) +
-                    " a transform can take; no file of the intensity measures was written\n"};
+                    " a resampled record may hold; no file of the intensity measures was written\n"};
   }
   auto measures =
       std::make_shared<IntensityMeasures>(intensity_measures(*s.motion, *s.measure_options));

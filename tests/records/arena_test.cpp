@@ -65,6 +65,13 @@ TEST(ArenaTest, HandsOutDisjointAlignedBuffers) {
   EXPECT_EQ(memory.allocate(64, 8), given.front().first);
   EXPECT_NE(first, given.front().first);
 
+  // A larger block, in whole large pages, holds what was asked in one piece.
+  Arena larger(5 * (std::size_t{1} << 20));
+  auto* low = static_cast<char*>(larger.allocate(3 << 20, 32));
+  auto* high = static_cast<char*>(larger.allocate(2 << 20, 32));
+  EXPECT_EQ(high, low + (3 << 20));
+  std::fill(low, high + (2 << 20), 'y');
+
   Arena room;
   Series s(&room);
   s.reserve(capacity);
