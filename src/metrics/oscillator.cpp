@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <cstring>
 
 namespace smproc {
 
@@ -82,7 +81,8 @@ template <class Lanes, class Load, class Emit>
   if (i + 1 < count) emit(i + 1, (uu1 * x + uv1 * v) + (ua10 * load(i) + ua11 * load(i + 1)));
 }
 
-// Four doubles in one vector register: the three components and the pad.
+// Four doubles in one vector register: the three components and a fourth
+// lane that stays at rest.
 typedef double Lanes __attribute__((vector_size(32)));
 
 [[gnu::always_inline]] inline PerComponent<double> triaxial_recursion(
@@ -94,9 +94,8 @@ typedef double Lanes __attribute__((vector_size(32)));
   Lanes peak{};
   const auto load = [&](std::size_t i) {
     const std::size_t t = i * stride;  // fine sample t is sample t/k of row t mod k
-    Lanes a;
-    std::memcpy(&a, &rows[(t & delays) * acc.n + (t >> shift)], sizeof a);
-    return a;
+    const TriaxialSample& s = rows[(t & delays) * acc.n + (t >> shift)];
+    return Lanes{s.ns, s.ew, s.ud, 0.0};
   };
   const auto emit = [&](std::size_t i, Lanes x) {
     const Lanes size = x < 0.0 ? -x : x;

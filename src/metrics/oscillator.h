@@ -11,9 +11,9 @@
 namespace smproc {
 
 // The three components' values at one instant, side by side as the
-// oscillators read them; the fourth lane only pads them to a vector.
-struct alignas(32) TriaxialSample {
-  double ns, ew, ud, unused;
+// oscillators read them.
+struct TriaxialSample {
+  double ns, ew, ud;
 };
 
 // A record sampled k times finer (k a power of two) by delay: row j of n

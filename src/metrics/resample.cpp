@@ -66,7 +66,7 @@ FineRecord band_limited_resample(PerComponent<std::span<const double>> acc, cons
   const std::size_t n = std::min({acc[0].size(), acc[1].size(), acc[2].size()});
   const auto delays = static_cast<std::size_t>(k);
   const FineRecord fine{rows.first(delays * n), n, delays};
-  for (std::size_t i = 0; i < n; ++i) rows[i] = {acc[0][i], acc[1][i], acc[2][i], 0.0};
+  for (std::size_t i = 0; i < n; ++i) rows[i] = {acc[0][i], acc[1][i], acc[2][i]};
   if (k == 1 || n == 0) return fine;
 
   const int nf = plan.length();
@@ -88,7 +88,7 @@ FineRecord band_limited_resample(PerComponent<std::span<const double>> acc, cons
     delayed(horizontal, turn, nyquist_turn, work);
     plan.transform(work.data(), Direction::inverse);
     TriaxialSample* const row = &rows[static_cast<std::size_t>(j) * n];
-    for (std::size_t i = 0; i + 1 < n; ++i) row[i] = {work[i].re * scale, work[i].im * scale, 0.0, 0.0};
+    for (std::size_t i = 0; i + 1 < n; ++i) row[i] = {work[i].re * scale, work[i].im * scale, 0.0};
     row[n - 1] = {};
 
     if (j % 2 == 1) {

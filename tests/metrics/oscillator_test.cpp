@@ -73,8 +73,8 @@ TEST(OscillatorStep, MatchesAFineStepIntegration) {
     OscillatorStep(omega, c.zeta, c.dt).displacements(reversed, u_reversed);
     std::vector<TriaxialSample> rows(2 * acc.size());
     for (std::size_t i = 0; i < acc.size(); ++i) {
-      rows[i] = {acc[i], reversed[i], -acc[i], 0.0};
-      rows[acc.size() + i] = {1e3, -1e3, 1e3, 0.0};  // the delayed row, never read at stride 2
+      rows[i] = {acc[i], reversed[i], -acc[i]};
+      rows[acc.size() + i] = {1e3, -1e3, 1e3};  // the delayed row, never read at stride 2
     }
     for (const std::size_t k : {1, 2}) {
       const FineRecord record{rows, acc.size(), k};
