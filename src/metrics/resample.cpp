@@ -71,40 +71,43 @@ FineRecord band_limited_resample(PerComponent<std::span<const double>> acc, cons
 
   const int nf = plan.length();
   const auto bins = static_cast<std::size_t>(nf);
-  std::vector<Bin> horizontal(bins), vertical(bins), work(bins), second(bins);
+  std::vector<Bin> horizontal(bins), vertical(bins), early(bins), late(bins), up(bins);
   for (std::size_t i = 0; i < n; ++i) horizontal[i] = {acc[0][i], acc[1][i]}, vertical[i] = {acc[2][i], 0.0};
   plan.transform(horizontal.data(), Direction::forward);
   plan.transform(vertical.data(), Direction::forward);
   const Turns turns(static_cast<long>(k) * nf);
   const double scale = 1.0 / nf;  // exact: nf is a power of two
   std::vector<Bin> turn(bins / 2);
+  const auto nyquist_turn = [k](int j) { return std::cos(std::numbers::pi * j / k); };
 
-  // For every delay but none: NS as the real part, EW as the imaginary; UD
-  // delayed by j as the real part and by j + 1 as the imaginary (each delayed
-  // spectrum is that of a real series).
-  for (int j = 1; j < k; ++j) {
+  // The delays two at a time, j and j + 1: NS as the real part and EW as the
+  // imaginary of one transform each; UD delayed by j as the real part and by
+  // j + 1 as the imaginary of a third (each delayed spectrum is that of a
+  // real series). The last delay, k − 1, goes alone.
+  for (int j = 1; j < k; j += 2) {
+    const bool pair = j + 1 < k;
     delay_turns(j, turns, turn);
-    const double nyquist_turn = std::cos(std::numbers::pi * j / k);
-    delayed(horizontal, turn, nyquist_turn, work);
-    plan.transform(work.data(), Direction::inverse);
-    TriaxialSample* const row = &rows[static_cast<std::size_t>(j) * n];
-    for (std::size_t i = 0; i + 1 < n; ++i) row[i] = {work[i].re * scale, work[i].im * scale, 0.0};
-    row[n - 1] = {};
-
-    if (j % 2 == 1) {
-      delayed(vertical, turn, nyquist_turn, second);
-      if (j + 1 < k) continue;  // the next delay joins it
-    } else {
-      delayed(vertical, turn, nyquist_turn, work);
-      for (std::size_t m = 0; m < bins; ++m)
-        second[m] = {second[m].re - work[m].im, second[m].im + work[m].re};
+    delayed(horizontal, turn, nyquist_turn(j), early);
+    delayed(vertical, turn, nyquist_turn(j), up);
+    if (pair) {
+      delay_turns(j + 1, turns, turn);
+      delayed(vertical, turn, nyquist_turn(j + 1), late);
+      for (std::size_t m = 0; m < bins; ++m) up[m] = {up[m].re - late[m].im, up[m].im + late[m].re};
+      delayed(horizontal, turn, nyquist_turn(j + 1), late);
+      plan.transform(late.data(), Direction::inverse);
     }
-    plan.transform(second.data(), Direction::inverse);
-    const int first = j % 2 == 1 ? j : j - 1;
-    TriaxialSample* const rows_of_pair = &rows[static_cast<std::size_t>(first) * n];
-    for (std::size_t i = 0; i + 1 < n; ++i) rows_of_pair[i].ud = second[i].re * scale;
-    if (first + 1 < k)
-      for (std::size_t i = 0; i + 1 < n; ++i) rows_of_pair[n + i].ud = second[i].im * scale;
+    plan.transform(early.data(), Direction::inverse);
+    plan.transform(up.data(), Direction::inverse);
+    TriaxialSample* const row = &rows[static_cast<std::size_t>(j) * n];
+    for (std::size_t i = 0; i + 1 < n; ++i)
+      row[i] = {early[i].re * scale, early[i].im * scale, up[i].re * scale};
+    row[n - 1] = {};
+    if (pair) {
+      TriaxialSample* const next = row + n;
+      for (std::size_t i = 0; i + 1 < n; ++i)
+        next[i] = {late[i].re * scale, late[i].im * scale, up[i].im * scale};
+      next[n - 1] = {};
+    }
   }
   return fine;
 }
