@@ -1,6 +1,5 @@
 #include "metrics/oscillator.h"
 
-#include <algorithm>
 #include <bit>
 #include <cmath>
 

@@ -9,6 +9,9 @@ namespace smproc {
 
 namespace {
 
+Bin times(Bin a, Bin b) { return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re}; }
+Bin conjugate(Bin a) { return {a.re, -a.im}; }
+
 // e^(2πi·t/period) for 0 <= t < period/2, as the product of two factors
 // from short tables, so each is within a few units in the last place.
 class Turns {
@@ -22,8 +25,7 @@ class Turns {
   }
 
   Bin operator()(long t) const {
-    const Bin a = coarse_[static_cast<std::size_t>(t / row)], b = fine_[static_cast<std::size_t>(t % row)];
-    return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
+    return times(coarse_[static_cast<std::size_t>(t / row)], fine_[static_cast<std::size_t>(t % row)]);
   }
 
  private:
@@ -35,9 +37,6 @@ class Turns {
   long period_;
   std::vector<Bin> coarse_, fine_;
 };
-
-Bin times(Bin a, Bin b) { return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re}; }
-Bin conjugate(Bin a) { return {a.re, -a.im}; }
 
 // The turns that delay a record by j/k of a sample, for the bins below the
 // Nyquist bin of its nf-point transform: bin m by e^(2πi·m·j/(k·nf)).
